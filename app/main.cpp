@@ -1,0 +1,5 @@
+#include "ui/Program.h"
+
+int main(int, char** argv) {
+    return ui::runProgram(argv[0]);
+}

@@ -1,0 +1,376 @@
+#include "platform/qt/FormWindow.h"
+
+#include "platform/qt/Runtime.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <cmath>
+
+namespace forms::qt {
+
+namespace {
+QString qstr(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+int pixels(int twips) {
+    return int(std::lround(twips / double(twipsPerPixel)));
+}
+
+QColor colourOf(Colour value, const QPalette& palette) {
+    if (value & 0x80000000u) {
+        switch (value & 0xFF) {
+        case 5:
+            return palette.color(QPalette::Window);
+        case 8:
+            return palette.color(QPalette::WindowText);
+        case 10:
+            return palette.color(QPalette::Midlight);
+        case 24:
+            return palette.color(QPalette::ToolTipBase);
+        default:
+            return palette.color(QPalette::Window);
+        }
+    }
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+Qt::Alignment alignmentOf(Alignment alignment) {
+    // A label's text always starts at its top edge.
+    switch (alignment) {
+    case Alignment::Left:
+        return Qt::AlignLeft | Qt::AlignTop;
+    case Alignment::Right:
+        return Qt::AlignRight | Qt::AlignTop;
+    case Alignment::Centre:
+        break;
+    }
+    return Qt::AlignHCenter | Qt::AlignTop;
+}
+
+QString controlName(std::string_view name, int index) {
+    return index < 0 ? qstr(name) : QStringLiteral("%1(%2)").arg(qstr(name)).arg(index);
+}
+
+// The window metrics the layouts were made for: the outer size is placed before the real frame
+// is known, so the first guess should be close to it.
+constexpr int layoutBorder = 4;
+constexpr int layoutTitleBar = 19;
+
+// A windowless line drawn over the labels.
+class LineControl : public QWidget {
+public:
+    LineControl(const LineDescription& line, QWidget* parent)
+        : QWidget(parent)
+        , colour_(colourOf(line.colour, parent->palette())) {
+        setObjectName(qstr(line.name));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        const int top = pixels(line.y1) - line.pixelWidth / 2;
+        setGeometry(pixels(line.x1), top, pixels(line.x2) - pixels(line.x1), line.pixelWidth);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), colour_);
+    }
+
+private:
+    QColor colour_;
+};
+} // namespace
+
+// The client area: the background colour, and the picture once at its natural size in the corner.
+class ClientArea : public QWidget {
+public:
+    ClientArea(const FormDescription& description, QWidget* parent)
+        : QWidget(parent)
+        , background_(colourOf(description.backColour, parent->palette())) {
+        setObjectName(QStringLiteral("client"));
+        if (!description.picture.empty()) {
+            picture_ = QPixmap(qstr(description.picture));
+            if (picture_.isNull())
+                throw RuntimeError(481, "Invalid picture: " + std::string(description.picture));
+        }
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), background_);
+        if (!picture_.isNull())
+            painter.drawPixmap(0, 0, picture_);
+    }
+
+private:
+    QColor background_;
+    QPixmap picture_;
+};
+
+class FormWindow::LabelControl : public forms::Control {
+public:
+    explicit LabelControl(QLabel* label)
+        : label_(label) {}
+    void setCaption(std::string_view utf8) override { label_->setText(qstr(utf8)); }
+
+private:
+    QLabel* label_;
+};
+
+class FormWindow::MenuItemHandle : public forms::MenuItem {
+public:
+    explicit MenuItemHandle(QAction* action)
+        : action_(action) {}
+    void setEnabled(bool enabled) override { action_->setEnabled(enabled); }
+    QAction* action() const { return action_; }
+
+private:
+    QAction* action_;
+};
+
+// Outer sizes are whole pixels of the frame, in twips; a set that leaves the pixel size as it is
+// changes nothing and raises no resize, so the rule's nesting always ends.
+class FormWindow::OuterFrame : public forms::Window {
+public:
+    explicit OuterFrame(FormWindow& window)
+        : window_(window) {}
+
+    WindowState windowState() const override {
+        const Qt::WindowStates state = window_.windowState();
+        if (state & Qt::WindowMinimized)
+            return WindowState::Minimized;
+        if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
+            return WindowState::Maximized;
+        return WindowState::Normal;
+    }
+    float height() const override { return float(window_.frameGeometry().height()) * twipsPerPixel; }
+    float width() const override { return float(window_.frameGeometry().width()) * twipsPerPixel; }
+    void setHeight(float twips) override {
+        const int frame = window_.frameGeometry().height() - window_.QWidget::height();
+        const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
+        if (inner != window_.QWidget::height())
+            window_.resize(window_.QWidget::width(), inner);
+    }
+    void setWidth(float twips) override {
+        const int frame = window_.frameGeometry().width() - window_.QWidget::width();
+        const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
+        if (inner != window_.QWidget::width())
+            window_.resize(inner, window_.QWidget::height());
+    }
+
+private:
+    FormWindow& window_;
+};
+
+FormWindow::FormWindow(const FormDescription& description, QWidget* parent)
+    : QWidget(parent, description.role == WindowRole::Dialog ? Qt::WindowFlags(Qt::Dialog)
+                                                             : Qt::WindowFlags(Qt::Window))
+    , description_(description)
+    , outer_(std::make_unique<OuterFrame>(*this)) {
+    setObjectName(qstr(description.name));
+    setWindowTitle(qstr(description.caption));
+    setWindowIcon(QIcon(qstr(description.icon)));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The window's size is the fixed-size rule's business, not the layout's.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    client_ = new ClientArea(description, this);
+    layout->addWidget(client_);
+    if (!description.menu.empty()) {
+        menuBar_ = new QMenuBar(this);
+        menuBar_->setObjectName(QStringLiteral("menuBar"));
+        layout->setMenuBar(menuBar_);
+    }
+
+    for (const LabelDescription& item : description.labels) {
+        auto* label = new QLabel(client_);
+        label->setObjectName(controlName(item.name, item.index));
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(alignmentOf(item.alignment));
+        label->setFont(fontFor(item.font));
+        label->setFocusPolicy(Qt::NoFocus);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colourOf(item.foreColour, palette));
+        label->setPalette(palette);
+        label->setGeometry(pixels(item.left), pixels(item.top), pixels(item.width), pixels(item.height));
+        label->setText(qstr(item.caption));
+        controls_.emplace(label->objectName().toStdString(), std::make_unique<LabelControl>(label));
+    }
+    for (const LineDescription& line : description.lines)
+        new LineControl(line, client_);
+
+    buildMenu();
+}
+
+FormWindow::~FormWindow() = default;
+
+forms::Window& FormWindow::outer() {
+    return *outer_;
+}
+
+void FormWindow::buildMenu() {
+    std::map<std::string_view, QMenu*> menus;
+    for (const MenuDescription& item : description_.menu) {
+        QAction* action = nullptr;
+        switch (item.kind) {
+        case MenuKind::DropDownTitle: {
+            QMenu* menu = menuBar_->addMenu(qstr(item.caption));
+            menu->setObjectName(qstr(item.name));
+            menus[item.name] = menu;
+            action = menu->menuAction();
+            break;
+        }
+        case MenuKind::CommandOnBar:
+            action = menuBar_->addAction(qstr(item.caption));
+            break;
+        case MenuKind::Command:
+            action = menus.at(item.parent)->addAction(qstr(item.caption));
+            break;
+        }
+        action->setObjectName(qstr(item.name));
+        action->setEnabled(item.enabled);
+        menuItems_.emplace(std::string(item.name), std::make_unique<MenuItemHandle>(action));
+    }
+}
+
+void FormWindow::onResize(std::function<void()> handler) {
+    resizeHandler_ = std::move(handler);
+}
+
+void FormWindow::onClick(std::string_view menuItem, std::function<void()> handler) {
+    connect(action(menuItem), &QAction::triggered, this,
+            [handler = std::move(handler)] { dispatch(handler); });
+}
+
+forms::MenuItem& FormWindow::menuItem(std::string_view name) {
+    const auto found = menuItems_.find(name);
+    if (found == menuItems_.end())
+        raiseControlNotFound(name);
+    return *found->second;
+}
+
+forms::Control* FormWindow::control(std::string_view name) {
+    const auto found = controls_.find(name);
+    return found == controls_.end() ? nullptr : found->second.get();
+}
+
+QLabel* FormWindow::label(std::string_view name, int index) const {
+    return client_->findChild<QLabel*>(controlName(name, index), Qt::FindDirectChildrenOnly);
+}
+
+QAction* FormWindow::action(std::string_view name) const {
+    const auto found = menuItems_.find(name);
+    return found == menuItems_.end() ? nullptr : found->second->action();
+}
+
+QWidget* FormWindow::clientArea() const {
+    return client_;
+}
+
+void FormWindow::placeCentred(float outerHeightTwips, float outerWidthTwips) {
+    const int outerHeight = int(std::lround(outerHeightTwips / twipsPerPixel));
+    const int outerWidth = int(std::lround(outerWidthTwips / twipsPerPixel));
+    resize(outerWidth - 2 * layoutBorder, outerHeight - 2 * layoutBorder - layoutTitleBar);
+    centre(QSize(outerWidth, outerHeight));
+    // The window manager's frame is known only once the window is mapped: centre again then.
+    centreWhenFramed_ = true;
+}
+
+void FormWindow::centre(QSize outerSize) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint corner(screen.x() + (screen.width() - outerSize.width()) / 2,
+                        screen.y() + (screen.height() - outerSize.height()) / 2);
+    // Placing the frame rather than the window lets the window manager put its frame there; the
+    // window then moves into it, and that move brings the frame's real size with it.
+    if (!windowHandle())
+        create();
+    windowHandle()->setFramePosition(corner);
+}
+
+bool FormWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        measureFrame();
+        raiseResize();
+        break;
+    // The window manager's frame can arrive with none of the events above (a window placed with
+    // static gravity does not even move): look for it whenever the window is painted or moved.
+    case QEvent::Move:
+    case QEvent::UpdateRequest:
+    case QEvent::WindowActivate:
+        if (isVisible() && measureFrame()) {
+            raiseResize();
+            if (centreWhenFramed_ && !frameMargins_.isNull()) {
+                centreWhenFramed_ = false;
+                centre(frameGeometry().size());
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+bool FormWindow::measureFrame() {
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    // While the window system is still placing the window the frame can be reported smaller than
+    // the window; that is no frame to act on.
+    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
+        return false;
+    const bool changed = margins != frameMargins_;
+    frameMargins_ = margins;
+    return changed;
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
+void FormWindow::raiseResize() {
+    if (resizeHandler_)
+        dispatch(resizeHandler_);
+}
+
+std::shared_ptr<forms::Controls> FormHandle::controls() {
+    class Collection : public forms::Controls {
+    public:
+        explicit Collection(FormWindow* window)
+            : window_(window) {}
+        forms::Control& item(std::string_view name) override {
+            forms::Control* control = window_ ? window_->control(name) : nullptr;
+            if (!window_)
+                raiseObjectNotSet();
+            if (!control)
+                raiseControlNotFound(name);
+            return *control;
+        }
+
+    private:
+        QPointer<FormWindow> window_;
+    };
+    if (!window_)
+        raiseObjectNotSet();
+    return std::make_shared<Collection>(window_.data());
+}
+
+} // namespace forms::qt

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/description.h"
+#include "platform/forms.h"
+
+#include <QMargins>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenuBar;
+
+namespace forms::qt {
+
+class ClientArea;
+
+// A top-level window built once from its fixed description: settings, then controls, then the
+// menu tree. It raises the resize event when it is shown, when its state or size changes, and
+// when the window manager's frame arrives (that last one comes with no resize of its own).
+class FormWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FormWindow(const FormDescription& description, QWidget* parent = nullptr);
+    ~FormWindow() override;
+
+    const FormDescription& description() const { return description_; }
+
+    void onResize(std::function<void()> handler);
+    void onClick(std::string_view menuItem, std::function<void()> handler);
+
+    forms::MenuItem& menuItem(std::string_view name);
+    // nullptr when no control has that name.
+    forms::Control* control(std::string_view name);
+    QLabel* label(std::string_view name, int index = -1) const;
+    QAction* action(std::string_view name) const;
+    QMenuBar* menuBar() const { return menuBar_; }
+    QWidget* clientArea() const;
+
+    // Before the first show: the outer size the description was laid out for, centred on the screen.
+    void placeCentred(float outerHeightTwips, float outerWidthTwips);
+
+    // The window's state and outer size, for the fixed-size rule.
+    forms::Window& outer();
+
+signals:
+    void closed();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class LabelControl;
+    class MenuItemHandle;
+    class OuterFrame;
+
+    void buildMenu();
+    void raiseResize();
+    // Whether the window manager's frame changed since last measured.
+    bool measureFrame();
+    void centre(QSize outerSize);
+
+    const FormDescription& description_;
+    QMenuBar* menuBar_ = nullptr;
+    ClientArea* client_ = nullptr;
+    std::map<std::string, std::unique_ptr<LabelControl>, std::less<>> controls_;
+    std::map<std::string, std::unique_ptr<MenuItemHandle>, std::less<>> menuItems_;
+    std::unique_ptr<OuterFrame> outer_;
+    std::function<void()> resizeHandler_;
+    QMargins frameMargins_;
+    bool centreWhenFramed_ = false;
+};
+
+// The program-wide handle on a window: the message module keeps it for the whole run, while the
+// window itself goes before the application object does.
+class FormHandle : public forms::Form {
+public:
+    explicit FormHandle(FormWindow* window)
+        : window_(window) {}
+    std::shared_ptr<forms::Controls> controls() override;
+    FormWindow* window() const { return window_; }
+
+private:
+    QPointer<FormWindow> window_;
+};
+
+} // namespace forms::qt

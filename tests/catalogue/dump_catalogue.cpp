@@ -1,0 +1,29 @@
+// Prints every text of the compiled MessageCatalogue, each as "<byte count> <bytes>\n" and each
+// list of pieces preceded by its size, so that test_gencatalogue.py can compare the compiled
+// bytes with the TOML source one for one.
+#include "messages/DailyEntry.h"
+
+#include <cstdio>
+
+static void put(std::string_view text) {
+    std::printf("%zu ", text.size());
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::putchar('\n');
+}
+
+static void put(std::span<const std::string_view> pieces) {
+    std::printf("%zu\n", pieces.size());
+    for (std::string_view piece : pieces) {
+        put(piece);
+    }
+}
+
+int main() {
+    for (const DailyEntry& entry : MessageCatalogue) {
+        put(entry.DayText);
+        put(entry.Title);
+        put(entry.VersePieces);
+        put(entry.CommentaryParagraphs);
+    }
+    return 0;
+}

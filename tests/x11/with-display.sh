@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs a command with a private X server and a window manager, the way a desktop user has them:
+# Xvfb on a free display, openbox managing it. Ends both when the command ends.
+set -euo pipefail
+
+workdir=$(mktemp -d)
+cleanup() {
+    [[ -n ${wm_pid:-} ]] && kill "$wm_pid" 2>/dev/null || true
+    [[ -n ${x_pid:-} ]] && kill "$x_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+: >"$workdir/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
+x_pid=$!
+for _ in $(seq 200); do
+    [[ $(cat "$workdir/display") == *[0-9]* ]] && break
+    sleep 0.05
+done
+display=$(tr -dc '0-9' <"$workdir/display")
+[[ -n $display ]] || { echo "Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$display"
+
+# openbox is ready when it has run its start-up command; the root window's WM check alone races.
+openbox --startup "touch $workdir/wm-ready" >"$workdir/openbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 100); do
+    [[ -e $workdir/wm-ready ]] && break
+    sleep 0.05
+done
+[[ -e $workdir/wm-ready ]] || { echo "openbox did not start" >&2; cat "$workdir/openbox.log" >&2; exit 1; }
+
+"$@"

@@ -1,0 +1,59 @@
+#include "ui/forms.h"
+
+#include <array>
+
+namespace ui {
+
+namespace {
+using forms::Alignment;
+using forms::FontDescription;
+using forms::LabelDescription;
+using forms::LineDescription;
+
+constexpr forms::Colour olive = 0x00008080;
+constexpr forms::Colour lightOlive = 0x0000C0C0;
+constexpr forms::Colour back = forms::system_colour::infoBackground;
+
+constexpr FontDescription titleFont{"Monotype Corsiva", 24, true, true};
+constexpr FontDescription creditFont{"MS Sans Serif", 8.25, true, false};
+
+// Placeholder credits, each as long as the text it stands for, until the real ones are supplied.
+constexpr std::array labels{
+    LabelDescription{"Label1", -1, 480, 120, 4335, 495, Alignment::Centre, titleFont, olive, back, 0,
+                     "Livro Tal"},
+    LabelDescription{"Label2", 0, 480, 840, 1455, 255, Alignment::Left, creditFont, lightOlive, back, 1,
+                     "de AUTOR TAL"},
+    LabelDescription{"Label2", 1, 480, 1080, 2775, 255, Alignment::Left, creditFont, lightOlive, back, 2,
+                     "por Segunda Pessoa Creditada"},
+    LabelDescription{"Label3", 0, 2880, 1440, 2055, 255, Alignment::Right, creditFont, olive, back, 3,
+                     "Copyright 19XX by"},
+    LabelDescription{"Label3", 1, 1560, 1680, 3375, 255, Alignment::Right, creditFont, olive, back, 4,
+                     "EDITORA PROVISÓRIA DE EXEMPLO"},
+    LabelDescription{
+        "Label3", 2, 480, 2520, 4455, 975, Alignment::Right, creditFont, olive, back, 5,
+        "Texto provisório dos créditos: este programa traz trechos curtos do livro de referência, "
+        "um para cada dia do mês, para a leitura diária. O livro tem 000 páginas e 00 mensagens. "
+        "O texto definitivo será fornecido depois."},
+    LabelDescription{"Label4", -1, 120, 3720, 4695, 975, Alignment::Right, creditFont, olive, back, 6,
+                     "Texto provisório dos créditos: o programa quer incentivar a leitura da obra do autor. "
+                     "Outras obras do mesmo autor: Título Provisório Um, Título Provisório Dois e Título "
+                     "Provisório Três. O texto definitivo será fornecido com os créditos verdadeiros."},
+};
+
+// The two rules under the credit lines: a dark double-width line with a light one below it.
+constexpr std::array lines{
+    LineDescription{"Line1", 480, 1320, 4920, 1320, 2, forms::system_colour::windowText},
+    LineDescription{"Line2", 465, 1350, 4950, 1350, 1, forms::system_colour::activeBorder},
+};
+
+constexpr forms::FormDescription description{
+    "Sobre", "Mensagens", forms::WindowRole::Dialog, 5070, 4950, back, "", ":/ui/assets/tree.ico", labels,
+    lines,   {},
+};
+} // namespace
+
+const forms::FormDescription& sobreForm() {
+    return description;
+}
+
+} // namespace ui
