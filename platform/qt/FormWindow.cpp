@@ -65,6 +65,10 @@ QString controlName(std::string_view name, int index) {
 constexpr int layoutBorder = 4;
 constexpr int layoutTitleBar = 19;
 
+// How often, and how many times, a newly shown window looks for its frame.
+constexpr int frameWatchInterval = 20;
+constexpr int frameWatchLimit = 100;
+
 // A windowless line drawn over the labels.
 class LineControl : public QWidget {
 public:
@@ -152,16 +156,16 @@ public:
             return WindowState::Maximized;
         return WindowState::Normal;
     }
-    float height() const override { return float(window_.frameGeometry().height()) * twipsPerPixel; }
-    float width() const override { return float(window_.frameGeometry().width()) * twipsPerPixel; }
+    float height() const override { return float(window_.outerGeometry().height()) * twipsPerPixel; }
+    float width() const override { return float(window_.outerGeometry().width()) * twipsPerPixel; }
     void setHeight(float twips) override {
-        const int frame = window_.frameGeometry().height() - window_.QWidget::height();
+        const int frame = window_.outerGeometry().height() - window_.QWidget::height();
         const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
         if (inner != window_.QWidget::height())
             window_.resize(window_.QWidget::width(), inner);
     }
     void setWidth(float twips) override {
-        const int frame = window_.frameGeometry().width() - window_.QWidget::width();
+        const int frame = window_.outerGeometry().width() - window_.QWidget::width();
         const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
         if (inner != window_.QWidget::width())
             window_.resize(inner, window_.QWidget::height());
@@ -177,6 +181,14 @@ FormWindow::FormWindow(const FormDescription& description, QWidget* parent)
     , description_(description)
     , outer_(std::make_unique<OuterFrame>(*this)) {
     setObjectName(qstr(description.name));
+    // A window manager puts its frame around the window some time after it is shown, and may
+    // tell the window with no event at all; until the frame is there, look for it now and then.
+    frameWatch_.setInterval(frameWatchInterval);
+    connect(&frameWatch_, &QTimer::timeout, this, [this] {
+        frameChanged();
+        if (!frameMargins_.isNull() || ++frameWatchTicks_ >= frameWatchLimit)
+            frameWatch_.stop();
+    });
     setWindowTitle(qstr(description.caption));
     setWindowIcon(QIcon(qstr(description.icon)));
 
@@ -307,18 +319,11 @@ bool FormWindow::event(QEvent* event) {
         measureFrame();
         raiseResize();
         break;
-    // The window manager's frame can arrive with none of the events above (a window placed with
-    // static gravity does not even move): look for it whenever the window is painted or moved.
+    case QEvent::Show:
+        frameWatch_.start();
+        break;
     case QEvent::Move:
-    case QEvent::UpdateRequest:
-    case QEvent::WindowActivate:
-        if (isVisible() && measureFrame()) {
-            raiseResize();
-            if (centreWhenFramed_ && !frameMargins_.isNull()) {
-                centreWhenFramed_ = false;
-                centre(frameGeometry().size());
-            }
-        }
+        frameChanged();
         break;
     default:
         break;
@@ -326,15 +331,25 @@ bool FormWindow::event(QEvent* event) {
     return handled;
 }
 
+void FormWindow::frameChanged() {
+    if (!isVisible() || !measureFrame())
+        return;
+    raiseResize();
+    if (centreWhenFramed_ && !frameMargins_.isNull()) {
+        centreWhenFramed_ = false;
+        centre(outerGeometry().size());
+    }
+}
+
+QRect FormWindow::outerGeometry() const {
+    // Asked of the window system each time: QWidget's own frame geometry is updated only when
+    // the window moves or resizes, and the frame can arrive without either.
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return geometry().marginsAdded(margins);
+}
+
 bool FormWindow::measureFrame() {
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
-    // While the window system is still placing the window the frame can be reported smaller than
-    // the window; that is no frame to act on.
-    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
-        return false;
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     const bool changed = margins != frameMargins_;
     frameMargins_ = margins;
     return changed;

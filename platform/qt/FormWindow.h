@@ -6,6 +6,7 @@
 #include <QMargins>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -46,6 +47,9 @@ public:
     // Before the first show: the outer size the description was laid out for, centred on the screen.
     void placeCentred(float outerHeightTwips, float outerWidthTwips);
 
+    // The window with the window manager's frame around it.
+    QRect outerGeometry() const;
+
     // The window's state and outer size, for the fixed-size rule.
     forms::Window& outer();
 
@@ -66,6 +70,7 @@ private:
     // Whether the window manager's frame changed since last measured.
     bool measureFrame();
     void centre(QSize outerSize);
+    void frameChanged();
 
     const FormDescription& description_;
     QMenuBar* menuBar_ = nullptr;
@@ -76,6 +81,8 @@ private:
     std::function<void()> resizeHandler_;
     QMargins frameMargins_;
     bool centreWhenFramed_ = false;
+    QTimer frameWatch_;
+    int frameWatchTicks_ = 0;
 };
 
 // The program-wide handle on a window: the message module keeps it for the whole run, while the

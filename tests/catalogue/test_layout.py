@@ -18,7 +18,7 @@ HERE = Path(__file__).resolve().parent
 SOURCE_DIR = Path(os.environ.get('BRELUNDA_SOURCE_DIR', HERE.parents[1]))
 CATALOGUE = SOURCE_DIR / 'messages' / 'catalogue.toml'
 
-SPEC = re.compile(r'(?:(?P<kind>verse\+ref|verse\+cite|verse|cite|ref) )?(?P<length>\d+)'
+PIECE_PATTERN = re.compile(r'(?:(?P<kind>verse\+ref|verse\+cite|verse|cite|ref) )?(?P<length>\d+)'
                   r'(?: \((?P<mark>sp|3 dots|end sp)\))?')
 REFERENCE = r'\([^()]+, \d+:\d+(?:-\d+)?\)'
 END_OF_SENTENCE = r'[.!?;:]["»]?'
@@ -38,7 +38,7 @@ def read_table(name):
 
 
 def parse_pieces(cells):
-    return [SPEC.fullmatch(cell).groupdict() for cell in cells.split(' / ')]
+    return [PIECE_PATTERN.fullmatch(cell).groupdict() for cell in cells.split(' / ')]
 
 
 def load_layout():

@@ -1,0 +1,125 @@
+# Install rules and packaging.
+#
+# `cmake --install` lays the program out like any desktop program (binary, desktop entry, AppStream
+# metainfo, hicolor icons, man page, licences), and `cpack -G DEB` turns that tree into a Debian
+# package that lintian accepts. On Windows the executable is Brelunda.exe with its icon and
+# version resource (packaging/windows/brelunda.rc, added in the top-level CMakeLists.txt).
+
+include(GNUInstallDirs)
+
+set(BRELUNDA_APP_ID io.github.brelunda.Brelunda)
+set(brelunda_packaging_dir "${CMAKE_CURRENT_LIST_DIR}")
+
+if(WIN32)
+    set_target_properties(brelunda PROPERTIES OUTPUT_NAME Brelunda)
+endif()
+
+# Debian policy: directories 0755, whatever the umask of whoever builds the package.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+# Qt and everything else come from the system's library directories; an installed binary that
+# carried the build tree's RPATH would look there first.
+set(CMAKE_SKIP_INSTALL_RPATH ON)
+
+install(TARGETS brelunda RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+if(UNIX AND NOT APPLE)
+    # The package's name, not the project's: GNUInstallDirs would make DOCDIR share/doc/Brelunda.
+    set(brelunda_docdir "${CMAKE_INSTALL_DATADIR}/doc/brelunda")
+
+    install(FILES "${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.desktop"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+    install(FILES "${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.metainfo.xml"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+    set(BRELUNDA_ICON_SIZES 16 32 48 64 128)
+    foreach(size IN LISTS BRELUNDA_ICON_SIZES)
+        install(FILES "${brelunda_packaging_dir}/icons/${BRELUNDA_APP_ID}-${size}.png"
+                DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+                RENAME "${BRELUNDA_APP_ID}.png")
+    endforeach()
+
+    # Debian wants the man page and its changelog compressed, and CPack does not do it. -n keeps
+    # the name and timestamp out of the archives, so they are the same on every rebuild.
+    find_program(BRELUNDA_GZIP gzip REQUIRED)
+    set(brelunda_compressed)
+    foreach(pair "brelunda.1;brelunda.1.gz" "changelog;changelog.Debian.gz")
+        list(GET pair 0 source)
+        list(GET pair 1 output)
+        add_custom_command(
+            OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/${output}"
+            COMMAND "${BRELUNDA_GZIP}" -9n -c "${brelunda_packaging_dir}/${source}"
+                    > "${CMAKE_CURRENT_BINARY_DIR}/${output}"
+            MAIN_DEPENDENCY "${brelunda_packaging_dir}/${source}"
+            COMMENT "Compressing ${source}")
+        list(APPEND brelunda_compressed "${CMAKE_CURRENT_BINARY_DIR}/${output}")
+    endforeach()
+    add_custom_target(brelunda_compressed_docs ALL DEPENDS ${brelunda_compressed})
+
+    install(FILES "${CMAKE_CURRENT_BINARY_DIR}/brelunda.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+    install(FILES "${brelunda_packaging_dir}/copyright" "${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz"
+            DESTINATION "${brelunda_docdir}")
+    # The only lintian tag we cannot fix from here; the file says why.
+    install(FILES "${brelunda_packaging_dir}/brelunda.lintian-overrides"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME brelunda)
+endif()
+
+# --- Debian package ------------------------------------------------------------------------------
+
+set(CPACK_PACKAGE_NAME brelunda)
+set(CPACK_PACKAGE_VENDOR "Brelunda developers")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "perpetual calendar of daily readings in Portuguese")
+# Each line becomes a line of the Debian description, which lintian wants under 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION
+    "Brelunda shows one short reading in Portuguese for each day of the month.
+It opens on today's reading and steps to the previous or next day (1 to 31)
+or back to today. All the readings are built into the program; it reads and
+writes no files.")
+set(CPACK_PACKAGE_CONTACT "Brelunda developers <brelunda@users.noreply.example.org>")
+set(CPACK_STRIP_FILES ON)
+
+if(UNIX AND NOT APPLE)
+    set(CPACK_GENERATOR DEB)
+    set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+    set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+    set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+    set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+    # The Qt, C++ runtime and libc versions the binary was linked against, from dpkg-shlibdeps.
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+else()
+    set(CPACK_GENERATOR ZIP)
+endif()
+
+include(CPack)
+
+# --- Checks --------------------------------------------------------------------------------------
+
+if(BRELUNDA_TESTS AND UNIX AND NOT APPLE)
+    set(brelunda_packaging_tests "${brelunda_packaging_dir}/tests")
+    add_test(NAME desktop_entry
+             COMMAND bash "${brelunda_packaging_tests}/desktop_entry.sh"
+                     "${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.desktop" "${brelunda_packaging_dir}/icons"
+                     "$<TARGET_FILE_NAME:brelunda>" ${BRELUNDA_ICON_SIZES})
+    add_test(NAME appstream
+             COMMAND bash "${brelunda_packaging_tests}/appstream.sh"
+                     "${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.metainfo.xml" "${PROJECT_VERSION}")
+    add_test(NAME windows_resource
+             COMMAND bash "${brelunda_packaging_tests}/windows_resource.sh"
+                     "${brelunda_packaging_dir}/windows/brelunda.rc" "${PROJECT_VERSION}")
+    add_test(NAME hardening
+             COMMAND bash "${brelunda_packaging_tests}/hardening.sh" "$<TARGET_FILE:brelunda>" "$<CONFIG>")
+    add_test(NAME deb_package
+             COMMAND bash "${brelunda_packaging_tests}/deb_package.sh" "${CMAKE_CPACK_COMMAND}"
+                     "${CMAKE_BINARY_DIR}/CPackConfig.cmake" "${PROJECT_VERSION}" "${BRELUNDA_APP_ID}"
+                     ${BRELUNDA_ICON_SIZES})
+    set_tests_properties(desktop_entry appstream windows_resource hardening deb_package
+                         PROPERTIES LABELS packaging)
+    # glibc fortifies only optimised code, so a Debug build skips the check rather than fail it.
+    set_tests_properties(hardening PROPERTIES SKIP_RETURN_CODE 77)
+    # lintian takes most of this test's time.
+    set_tests_properties(deb_package PROPERTIES TIMEOUT 240)
+endif()

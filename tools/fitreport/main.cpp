@@ -1,0 +1,50 @@
+// Tells whoever supplies the reading texts which of them the main window's labels cut off.
+// Exit status: 0 when every text fits, 1 when something is cut off, 2 when the report cannot run.
+
+#include "platform/forms.h"
+#include "tools/fitreport/FitReport.h"
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+int main(int argc, char** argv) {
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--verbose") == 0) {
+            verbose = true;
+        } else {
+            std::fprintf(stderr, "usage: %s [--verbose]\n", argv[0]);
+            return 2;
+        }
+    }
+    // Nothing is shown, so no display is needed unless one is asked for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own options (-style, -reverse...) would change what is measured: it sees none.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
+
+    try {
+        ui::setUpApplication();
+        ui::MainWindow main;
+        const fitreport::Report report = fitreport::reportCatalogue(main.window);
+        for (const fitreport::Entry& entry : report.entries) {
+            std::printf("%s\n", qPrintable(fitreport::describe(entry)));
+            if (verbose) {
+                for (const QString& row : fitreport::detail(entry))
+                    std::printf("%s\n", qPrintable(row));
+            }
+        }
+        std::printf("%s\n", qPrintable(fitreport::summary(report)));
+        return report.allFit() ? 0 : 1;
+    } catch (const forms::RuntimeError& error) {
+        std::fprintf(stderr, "Run-time error '%d': %s\n", error.number(), error.what());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    }
+    return 2;
+}
