@@ -15,7 +15,6 @@
 #include <QRect>
 #include <QSet>
 #include <QTest>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -38,16 +37,27 @@ QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
+// Byte by byte rather than through a cast pointer: the data's bounds stay visible to the compiler
+// (GCC's array-bounds analysis misreads the cast under the sanitizers).
+quint32 bytesAt(const QByteArray& data, qsizetype at, int count, bool bigEndian) {
+    quint32 value = 0;
+    for (int i = 0; i < count; ++i) {
+        const quint32 byte = quint8(data.at(at + (bigEndian ? i : count - 1 - i)));
+        value = value << 8 | byte;
+    }
+    return value;
+}
+
 quint16 be16(const QByteArray& data, qsizetype at) {
-    return qFromBigEndian<quint16>(data.constData() + at);
+    return quint16(bytesAt(data, at, 2, true));
 }
 
 quint16 le16(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.constData() + at);
+    return quint16(bytesAt(data, at, 2, false));
 }
 
 quint32 le32(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.constData() + at);
+    return bytesAt(data, at, 4, false);
 }
 
 struct JpegSegment {
@@ -122,8 +132,8 @@ std::optional<QHash<QByteArray, QByteArray>> sfntTables(const QByteArray& font) 
         const qsizetype record = 12 + 16 * i;
         if (record + 16 > font.size())
             return std::nullopt;
-        const quint32 offset = qFromBigEndian<quint32>(font.constData() + record + 8);
-        const quint32 length = qFromBigEndian<quint32>(font.constData() + record + 12);
+        const quint32 offset = bytesAt(font, record + 8, 4, true);
+        const quint32 length = bytesAt(font, record + 12, 4, true);
         if (qsizetype(offset) + length > font.size())
             return std::nullopt;
         tables.insert(font.mid(record, 4), font.mid(offset, length));
@@ -390,21 +400,21 @@ void AssetsTest::fontLoads_data() {
     const QList<int> liberationNames = {0, 1, 2, 13};
 
     QTest::newRow("serif bold") << sourcePath("ui/fonts/LiberationSerif-Bold.ttf")
-                                << QStringLiteral("Liberation Serif") << QStringLiteral("Bold") << true
+                                << QStringLiteral("Brelunda Serif") << QStringLiteral("Bold") << true
                                 << false << liberationTables << liberationNames;
     QTest::newRow("serif bold italic")
-        << sourcePath("ui/fonts/LiberationSerif-BoldItalic.ttf") << QStringLiteral("Liberation Serif")
+        << sourcePath("ui/fonts/LiberationSerif-BoldItalic.ttf") << QStringLiteral("Brelunda Serif")
         << QStringLiteral("Bold Italic") << true << true << liberationTables << liberationNames;
     QTest::newRow("sans bold") << sourcePath("ui/fonts/LiberationSans-Bold.ttf")
-                               << QStringLiteral("Liberation Sans") << QStringLiteral("Bold") << true << false
+                               << QStringLiteral("Brelunda Sans") << QStringLiteral("Bold") << true << false
                                << liberationTables << liberationNames;
     QTest::newRow("sans regular") << sourcePath("ui/fonts/LiberationSans-Regular.ttf")
-                                  << QStringLiteral("Liberation Sans") << QStringLiteral("Regular") << false
+                                  << QStringLiteral("Brelunda Sans") << QStringLiteral("Regular") << false
                                   << false << liberationTables << liberationNames;
     // The chancery face is slanted in its outlines, but its tables call it an
     // upright Regular; the subset must keep saying the same.
     QTest::newRow("chorus") << sourcePath("ui/fonts/texgyrechorus-mediumitalic.otf")
-                            << QStringLiteral("TeX Gyre Chorus") << QStringLiteral("Regular") << false
+                            << QStringLiteral("Brelunda Script") << QStringLiteral("Regular") << false
                             << false << QByteArrayList{"OS/2", "name", "GPOS", "GSUB"} << QList<int>{0, 1, 2};
 }
 

@@ -1,4 +1,5 @@
 #include "app/FixedSize.h"
+#include "messages/DailyEntry.h"
 #include "messages/FuncBrelunda.h"
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/Runtime.h"
@@ -59,7 +60,7 @@ private slots:
         // The face actually matched, not just the one asked for: a machine with other fonts must
         // not change the layout.
         const QFontInfo info(label->font());
-        QCOMPARE(info.family(), QString("Liberation Serif"));
+        QCOMPARE(info.family(), QString("Brelunda Serif"));
         QCOMPARE(info.pixelSize(), pixelSize);
         QVERIFY(info.bold());
         QCOMPARE(info.italic(), italic);
@@ -140,6 +141,27 @@ private slots:
             QFAIL("no run-time error");
         } catch (const forms::RuntimeError& error) {
             QCOMPARE(error.number(), int(forms::ControlNotFound));
+        }
+    }
+
+    // Every day of the catalogue, written by the presenter into the real labels.
+    void showDay_writesEveryDayIntoTheLabels() {
+        forms::setMainFormFactory([this] { return std::make_shared<forms::qt::FormHandle>(&main->window); });
+        for (int day = firstDay; day <= lastDay; ++day) {
+            FuncBrelunda::ShowDay(std::int16_t(day));
+            const DailyEntry& entry = MessageCatalogue[std::size_t(day - firstDay)];
+            QCOMPARE(main->window.label("L1")->text(), QString::number(day));
+            QCOMPARE(main->window.label("L2")->text(),
+                     QString::fromUtf8(entry.Title.data(), qsizetype(entry.Title.size())));
+            const std::pair<const char*, std::span<const std::string_view>> blocks[] = {
+                {"L3", entry.VersePieces}, {"L4", entry.CommentaryParagraphs}};
+            for (const auto& [name, pieces] : blocks) {
+                const QString text = main->window.label(name)->text();
+                QVERIFY(!text.contains('\r') && !text.startsWith('\n') && !text.endsWith('\n'));
+                QVERIFY(!text.contains(QStringLiteral("\n\n")));
+                QCOMPARE(text.count('\n'), qsizetype(pieces.size()) - 1);
+                QCOMPARE(text, QString::fromStdString(FuncBrelunda::joinLines(pieces)));
+            }
         }
     }
 

@@ -2,8 +2,9 @@
 # Sets up a Debian 12 machine for Brelunda, builds it, and then runs the program or the whole
 # test suite:
 #   tools/dev.sh run     install what is missing, build, start the program
-#   tools/dev.sh test    install what is missing, build with warnings as errors, run every test
-#                        under a private X server, window manager and D-Bus session
+#   tools/dev.sh test    install what is missing, build with warnings as errors (and once more with
+#                        the sanitizers), run every test under a private X server, window manager
+#                        and D-Bus session
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,7 +13,9 @@ mode=${1:-}
 
 build_packages=(g++ make cmake qt6-base-dev python3)
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
-    lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 devscripts dpkg-dev)
+    lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 devscripts dpkg-dev
+    at-spi2-core python3-pyatspi qt6-wayland weston
+    libx11-dev libxdamage-dev valgrind strace)
 
 install_missing() {
     local missing=()
@@ -28,21 +31,25 @@ install_missing() {
 }
 
 configure_and_build() {
-    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$build" -j"$(nproc)"
+    local tree=$1
+    shift
+    cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$tree" -j"$(nproc)"
 }
 
 case $mode in
 run)
     install_missing "${build_packages[@]}"
-    configure_and_build
+    configure_and_build "$build"
     exec "$build/brelunda"
     ;;
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
-    configure_and_build -DBRELUNDA_WERROR=ON
+    configure_and_build "$build" -DBRELUNDA_WERROR=ON
+    # The same tests again on a build with AddressSanitizer, LeakSanitizer and UBSan.
+    configure_and_build "$build-sanitize" -DBRELUNDA_WERROR=ON -DBRELUNDA_SANITIZE=ON
     exec dbus-run-session -- "$here/tests/x11/with-display.sh" \
-        ctest --test-dir "$build" --output-on-failure --timeout 300 -j"$(nproc)"
+        "$here/tests/run-suite.sh" "$build" "$build-sanitize"
     ;;
 *)
     echo "usage: $0 run|test" >&2

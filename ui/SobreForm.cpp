@@ -18,11 +18,13 @@ constexpr FontDescription titleFont{"Monotype Corsiva", 24, true, true};
 constexpr FontDescription creditFont{"MS Sans Serif", 8.25, true, false};
 
 // Placeholder credits, each as long as the text it stands for, until the real ones are supplied.
+// The title's face sits its baseline on the label's bottom edge and its line is taller than the
+// label: a title must have nothing below the baseline, not even the overshoot of a round letter.
 constexpr std::array labels{
     LabelDescription{"Label1", -1, 480, 120, 4335, 495, Alignment::Centre, titleFont, olive, back, 0,
-                     "Livro Tal"},
+                     "Livro Xis"},
     LabelDescription{"Label2", 0, 480, 840, 1455, 255, Alignment::Left, creditFont, lightOlive, back, 1,
-                     "de AUTOR TAL"},
+                     "de FULANO X"},
     LabelDescription{"Label2", 1, 480, 1080, 2775, 255, Alignment::Left, creditFont, lightOlive, back, 2,
                      "por Segunda Pessoa Creditada"},
     LabelDescription{"Label3", 0, 2880, 1440, 2055, 255, Alignment::Right, creditFont, olive, back, 3,
@@ -31,16 +33,18 @@ constexpr std::array labels{
                      "EDITORA PROVISÓRIA DE EXEMPLO"},
     LabelDescription{
         "Label3", 2, 480, 2520, 4455, 975, Alignment::Right, creditFont, olive, back, 5,
-        "Texto provisório dos créditos: este programa traz trechos curtos do livro de referência, "
-        "um para cada dia do mês, para a leitura diária. O livro tem 000 páginas e 00 mensagens. "
-        "O texto definitivo será fornecido depois."},
+        "Texto provisório: este programa reúne trechos curtos do livro de referência, um para cada "
+        "dia do mês, para a leitura diária. O livro completo tem 000 páginas e 00 mensagens ao todo; "
+        "o texto definitivo destes créditos virá depois."},
     LabelDescription{"Label4", -1, 120, 3720, 4695, 975, Alignment::Right, creditFont, olive, back, 6,
-                     "Texto provisório dos créditos: o programa quer incentivar a leitura da obra do autor. "
-                     "Outras obras do mesmo autor: Título Provisório Um, Título Provisório Dois e Título "
-                     "Provisório Três. O texto definitivo será fornecido com os créditos verdadeiros."},
+                     "Texto provisório: o programa quer despertar o gosto pela obra completa do autor, da "
+                     "qual mostra só uma pequena parte a cada dia. Do mesmo autor, leia também Título "
+                     "Provisório Um, Título Provisório Dois e Título Provisório Três, todos de exemplo."},
 };
 
-// The two rules under the credit lines: a dark double-width line with a light one below it.
+// The two rules under the credit lines: a dark double-width line, and a light one two pixels
+// lower that reaches a little further at both ends. In pixels, Line1 covers rows 87-88 and
+// columns 32-327, Line2 row 90 and columns 31-329 (a rule stops short of its end point).
 constexpr std::array lines{
     LineDescription{"Line1", 480, 1320, 4920, 1320, 2, forms::system_colour::windowText},
     LineDescription{"Line2", 465, 1350, 4950, 1350, 1, forms::system_colour::activeBorder},

@@ -2,8 +2,10 @@
 
 #include "platform/qt/Runtime.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -69,6 +71,9 @@ constexpr int layoutTitleBar = 19;
 constexpr int frameWatchInterval = 20;
 constexpr int frameWatchLimit = 100;
 
+// How long a window's size must stay put before it is held against what the window system said.
+constexpr int sizeCheckDelay = 100;
+
 // A windowless line drawn over the labels.
 class LineControl : public QWidget {
 public:
@@ -77,6 +82,8 @@ public:
         , colour_(colourOf(line.colour, parent->palette())) {
         setObjectName(qstr(line.name));
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        // A stroke stops short of its end point; a thick one is centred on its row, with the odd
+        // pixel of an even width above it.
         const int top = pixels(line.y1) - line.pixelWidth / 2;
         setGeometry(pixels(line.x1), top, pixels(line.x2) - pixels(line.x1), line.pixelWidth);
     }
@@ -90,9 +97,35 @@ protected:
 private:
     QColor colour_;
 };
+
+// What a screen reader is told a window is: a plain widget would be a nameless pane to it, and
+// a dialog's texts are read out when it opens only if it is known to be a dialog.
+class WindowAccessible : public QAccessibleWidget {
+public:
+    explicit WindowAccessible(FormWindow* window)
+        : QAccessibleWidget(window, window->description().role == WindowRole::Dialog ? QAccessible::Dialog
+                                                                                     : QAccessible::Window) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.modal = widget()->isModal();
+        return state;
+    }
+};
+
+QAccessibleInterface* accessibleFor(const QString&, QObject* object) {
+    if (auto* window = qobject_cast<FormWindow*>(object))
+        return new WindowAccessible(window);
+    // The rules are decoration, not a pane to be read.
+    if (auto* line = dynamic_cast<LineControl*>(object))
+        return new QAccessibleWidget(line, QAccessible::Separator);
+    return nullptr;
+}
 } // namespace
 
 // The client area: the background colour, and the picture once at its natural size in the corner.
+// That size is in the layout's pixels: on a high-density screen the picture covers the same
+// logical area as the labels over it, filtered as it is enlarged.
 class ClientArea : public QWidget {
 public:
     ClientArea(const FormDescription& description, QWidget* parent)
@@ -111,8 +144,11 @@ protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
         painter.fillRect(event->rect(), background_);
-        if (!picture_.isNull())
-            painter.drawPixmap(0, 0, picture_);
+        if (picture_.isNull())
+            return;
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(QRectF(QPointF(0, 0), picture_.deviceIndependentSize()), picture_,
+                           QRectF(picture_.rect()));
     }
 
 private:
@@ -180,6 +216,8 @@ FormWindow::FormWindow(const FormDescription& description, QWidget* parent)
                                                              : Qt::WindowFlags(Qt::Window))
     , description_(description)
     , outer_(std::make_unique<OuterFrame>(*this)) {
+    static const bool accessibleInstalled = (QAccessible::installFactory(accessibleFor), true);
+    Q_UNUSED(accessibleInstalled);
     setObjectName(qstr(description.name));
     // A window manager puts its frame around the window some time after it is shown, and may
     // tell the window with no event at all; until the frame is there, look for it now and then.
@@ -189,7 +227,14 @@ FormWindow::FormWindow(const FormDescription& description, QWidget* parent)
         if (!frameMargins_.isNull() || ++frameWatchTicks_ >= frameWatchLimit)
             frameWatch_.stop();
     });
+    sizeCheck_.setSingleShot(true);
+    sizeCheck_.setInterval(sizeCheckDelay);
+    connect(&sizeCheck_, &QTimer::timeout, this, &FormWindow::sizeSettled);
     setWindowTitle(qstr(description.caption));
+    // An icon is loaded only when the window system first asks for it: check it is there now,
+    // so a build that lost it fails at once instead of showing a window without one.
+    if (!QFile::exists(qstr(description.icon)))
+        throw RuntimeError(53, "File not found: " + std::string(description.icon));
     setWindowIcon(QIcon(qstr(description.icon)));
 
     auto* layout = new QVBoxLayout(this);
@@ -240,6 +285,8 @@ void FormWindow::buildMenu() {
         case MenuKind::DropDownTitle: {
             QMenu* menu = menuBar_->addMenu(qstr(item.caption));
             menu->setObjectName(qstr(item.name));
+            // Qt names a drop-down by its window title, which a menu has none of.
+            menu->setAccessibleName(menu->menuAction()->iconText());
             menus[item.name] = menu;
             action = menu->menuAction();
             break;
@@ -304,20 +351,37 @@ void FormWindow::centre(QSize outerSize) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint corner(screen.x() + (screen.width() - outerSize.width()) / 2,
                         screen.y() + (screen.height() - outerSize.height()) / 2);
-    // Placing the frame rather than the window lets the window manager put its frame there; the
-    // window then moves into it, and that move brings the frame's real size with it.
     if (!windowHandle())
         create();
-    windowHandle()->setFramePosition(corner);
+    // The window itself is placed, inside a frame of the size the window manager has drawn, or
+    // of the layout's size until it has. Placing the frame instead would leave Qt taking the
+    // frame's corner for the window's own until the window manager answers; a resize meanwhile
+    // then shifts the window by the frame's size, and so would a move to where the frame
+    // already is, which the window manager never answers.
+    QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull())
+        frame = QMargins(layoutBorder, layoutBorder + layoutTitleBar, layoutBorder, layoutBorder);
+    setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
 }
 
 bool FormWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Resize:
-    case QEvent::WindowStateChange:
         measureFrame();
-        raiseResize();
+        // The program's own resizes raise the event at once. The window manager's wait until it
+        // has settled: it tells a new state and the size that goes with it one after the other,
+        // in either order, and the size rule acting in between would take a maximised window
+        // for a normal one, or the other way round, and leave it in the wrong place.
+        if (event->spontaneous())
+            resizePending_ = true;
+        else
+            raiseResize();
+        sizeCheck_.start();
+        break;
+    case QEvent::WindowStateChange:
+        resizePending_ = true;
+        sizeCheck_.start();
         break;
     case QEvent::Show:
         frameWatch_.start();
@@ -334,10 +398,36 @@ bool FormWindow::event(QEvent* event) {
 void FormWindow::frameChanged() {
     if (!isVisible() || !measureFrame())
         return;
-    raiseResize();
+    // A frame comes with a restore or a maximise too, and like them waits for the window manager
+    // to settle.
+    resizePending_ = true;
+    sizeCheck_.start();
+}
+
+void FormWindow::sizeSettled() {
+    if (!isVisible() || !windowHandle())
+        return;
+    // A window manager turns down a resize asked for while the user drags the frame, and Qt takes
+    // its answer, the size left as it was, for no news: the widget goes on believing in the size
+    // it asked for. So whenever the window system reported another size last, that size is asked
+    // for again until it is there. (The report may also be an old one that came late, when the
+    // window already has the size: asking again then changes nothing.)
+    if (windowHandle()->geometry().size() != size()) {
+        windowHandle()->resize(size());
+        sizeCheck_.start();
+        return;
+    }
+    if (resizePending_) {
+        resizePending_ = false;
+        measureFrame();
+        raiseResize();
+    }
+    // Centring waits for the frame and for the size rule's answers to it: a move asked for while
+    // a resize is on its way is undone by it, as Qt resizes at the position last reported.
     if (centreWhenFramed_ && !frameMargins_.isNull()) {
         centreWhenFramed_ = false;
-        centre(outerGeometry().size());
+        if (windowState() == Qt::WindowNoState)
+            centre(outerGeometry().size());
     }
 }
 

@@ -22,8 +22,9 @@ namespace forms::qt {
 class ClientArea;
 
 // A top-level window built once from its fixed description: settings, then controls, then the
-// menu tree. It raises the resize event when it is shown, when its state or size changes, and
-// when the window manager's frame arrives (that last one comes with no resize of its own).
+// menu tree. It raises the resize event when it is shown, when its size or state changes (once
+// the window manager has settled, when the change is the window manager's), and when the window
+// manager's frame arrives (that last one comes with no resize of its own).
 class FormWindow : public QWidget {
     Q_OBJECT
 
@@ -71,6 +72,8 @@ private:
     bool measureFrame();
     void centre(QSize outerSize);
     void frameChanged();
+    // Called once the window has kept its size for a while.
+    void sizeSettled();
 
     const FormDescription& description_;
     QMenuBar* menuBar_ = nullptr;
@@ -81,7 +84,9 @@ private:
     std::function<void()> resizeHandler_;
     QMargins frameMargins_;
     bool centreWhenFramed_ = false;
+    bool resizePending_ = false;
     QTimer frameWatch_;
+    QTimer sizeCheck_;
     int frameWatchTicks_ = 0;
 };
 

@@ -38,9 +38,9 @@ struct FaceMapping {
 };
 
 constexpr FaceMapping faceMappings[] = {
-    {"Times New Roman", "Liberation Serif", false},
-    {"MS Sans Serif", "Liberation Sans", false},
-    {"Monotype Corsiva", "TeX Gyre Chorus", true},
+    {"Times New Roman", "Brelunda Serif", false},
+    {"MS Sans Serif", "Brelunda Sans", false},
+    {"Monotype Corsiva", "Brelunda Script", true},
 };
 
 constexpr const char* embeddedFonts[] = {
@@ -112,7 +112,7 @@ void loadEmbeddedFonts() {
     }
     for (const FaceMapping& mapping : faceMappings)
         QFont::insertSubstitution(QString::fromLatin1(mapping.face), QString::fromLatin1(mapping.family));
-    QFont interfaceFont(QStringLiteral("Liberation Sans"));
+    QFont interfaceFont(QStringLiteral("Brelunda Sans"));
     interfaceFont.setPixelSize(interfacePixelSize);
     QApplication::setFont(interfaceFont);
 }

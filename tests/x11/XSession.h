@@ -14,6 +14,9 @@
 
 namespace x11 {
 
+// Logs the message, then throws it: QtTest reports an escaping exception without its message.
+[[noreturn]] void fail(const std::string& message);
+
 // Runs a command to completion and returns what it printed; throws when it fails.
 QByteArray run(const QString& program, const QStringList& arguments);
 
@@ -25,6 +28,8 @@ struct WindowGeometry {
 
 WindowGeometry geometry(const QString& window);
 QString title(const QString& window);
+// The visible windows of that process with exactly that title; none yet is no error.
+QStringList findWindows(qint64 pid, const QString& title);
 QImage screenshot();
 QSize screenSize();
 
@@ -42,6 +47,11 @@ int differingPixels(const QImage& a, const QImage& b, int tolerance = 8);
 class Program {
 public:
     explicit Program(const QString& dateTime, const QStringList& extraEnvironment = {});
+    // With a libfaketime setting of any form, such as a relative offset "+3600".
+    struct FakeTime {
+        QString setting;
+    };
+    explicit Program(const FakeTime& clock, const QStringList& extraEnvironment = {});
     ~Program();
 
     // The visible top-level window with that title, once the window manager has framed it.

@@ -13,8 +13,9 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb picks a free display itself and writes its number once it accepts connections.
+# BRELUNDA_XVFB_SCREEN (WIDTHxHEIGHTxDEPTH) gives a larger screen, for windows at a scale factor.
 : >"$workdir/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${BRELUNDA_XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
 x_pid=$!
 for _ in $(seq 200); do
     [[ $(cat "$workdir/display") == *[0-9]* ]] && break
@@ -27,7 +28,7 @@ export DISPLAY=":$display"
 # openbox is ready when it has run its start-up command; the root window's WM check alone races.
 openbox --startup "touch $workdir/wm-ready" >"$workdir/openbox.log" 2>&1 &
 wm_pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 400); do
     [[ -e $workdir/wm-ready ]] && break
     sleep 0.05
 done

@@ -68,9 +68,17 @@ for name in LiberationSerif-Bold LiberationSerif-BoldItalic LiberationSans-Bold 
     subset "$liberation/$name.ttf" "$fonts/$name.ttf"
 done
 subset "$texgyre/texgyrechorus-mediumitalic.otf" "$fonts/texgyrechorus-mediumitalic.otf"
+# Modified fonts may not carry the originals' reserved names (see rename_font.py).
+rename() { "$python" "$here/rename_font.py" "$fonts/$1" "$2" "$3"; }
+rename LiberationSerif-Bold.ttf "Liberation Serif" "Brelunda Serif"
+rename LiberationSerif-BoldItalic.ttf "Liberation Serif" "Brelunda Serif"
+rename LiberationSans-Bold.ttf "Liberation Sans" "Brelunda Sans"
+rename LiberationSans-Regular.ttf "Liberation Sans" "Brelunda Sans"
+rename texgyrechorus-mediumitalic.otf "TeX Gyre Chorus" "Brelunda Script"
 
 {
-    echo "The Liberation*.ttf files here are subsets of Debian's fonts-liberation2, made by tools/assets/make-assets.sh."
+    echo "The Liberation*.ttf files here are subsets of Debian's fonts-liberation2, made by tools/assets/make-assets.sh"
+    echo "and renamed to the families Brelunda Serif and Brelunda Sans, as the Reserved Font Name below requires."
     echo
     # The font stanza of the Debian copyright file: copyright lines and the
     # full OFL text, without the Debian packaging's own stanza.
@@ -80,7 +88,8 @@ subset "$texgyre/texgyrechorus-mediumitalic.otf" "$fonts/texgyrechorus-mediumita
 } >"$fonts/LICENSE-Liberation.txt"
 
 {
-    echo "texgyrechorus-mediumitalic.otf here is a subset of Debian's fonts-texgyre, made by tools/assets/make-assets.sh."
+    echo "texgyrechorus-mediumitalic.otf here is a subset of Debian's fonts-texgyre, made by tools/assets/make-assets.sh"
+    echo "and renamed to the family Brelunda Script, as the licence below asks of modified versions."
     echo
     # Copyright and licence paragraphs from the font's manifest, then the
     # licence it refers to.
