@@ -400,8 +400,8 @@ void AssetsTest::fontLoads_data() {
     const QList<int> liberationNames = {0, 1, 2, 13};
 
     QTest::newRow("serif bold") << sourcePath("ui/fonts/LiberationSerif-Bold.ttf")
-                                << QStringLiteral("Brelunda Serif") << QStringLiteral("Bold") << true
-                                << false << liberationTables << liberationNames;
+                                << QStringLiteral("Brelunda Serif") << QStringLiteral("Bold") << true << false
+                                << liberationTables << liberationNames;
     QTest::newRow("serif bold italic")
         << sourcePath("ui/fonts/LiberationSerif-BoldItalic.ttf") << QStringLiteral("Brelunda Serif")
         << QStringLiteral("Bold Italic") << true << true << liberationTables << liberationNames;
