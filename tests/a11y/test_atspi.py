@@ -9,35 +9,19 @@ the accessible tree the way Orca would, and drives the menu through accessible a
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import tomllib
 import unittest
 import warnings
 
 
-def run_in_private_session():
-    """Runs this script again in a D-Bus session and runtime directory of its own.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'pylib'))
+import brelunda_session as session  # noqa: E402
 
-    Without XDG_RUNTIME_DIR the accessibility bus of every session listens on one path in the
-    home directory, and concurrent sessions take it from each other; D-Bus services started for
-    the test take their environment from the session bus, so the session must be new too.
-    """
-    runtime = tempfile.mkdtemp(prefix='brelunda-session-')
-    try:
-        environment = dict(os.environ, XDG_RUNTIME_DIR=runtime)
-        command = ['dbus-run-session', '--', sys.executable, sys.argv[0], PRIVATE_SESSION] + sys.argv[1:]
-        return subprocess.run(command, env=environment).returncode
-    finally:
-        shutil.rmtree(runtime, ignore_errors=True)
-
-
-PRIVATE_SESSION = '--in-private-session'
-if __name__ == '__main__' and PRIVATE_SESSION not in sys.argv:
-    sys.exit(run_in_private_session())
+if __name__ == '__main__':
+    session.ensure_private_session()
 
 import gi  # noqa: E402
 
@@ -47,12 +31,6 @@ import pyatspi  # noqa: E402
 
 
 BINARY = CATALOGUE = None
-FAKETIME_LIBRARIES = (
-    # The multi-threaded build: with the plain one a Qt event loop now and then stalls.
-    '/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1',
-    '/usr/lib/aarch64-linux-gnu/faketime/libfaketimeMT.so.1',
-    '/usr/lib/faketime/libfaketimeMT.so.1',
-)
 NAME_CHANGED = 'object:property-change:accessible-name'
 
 # Caption, access key and the drop-down's items (None for a command on the bar), for the five
@@ -136,15 +114,8 @@ class Program:
 
     def __init__(self, day):
         environment = dict(os.environ)
-        library = next((path for path in FAKETIME_LIBRARIES if os.path.exists(path)), None)
-        if library is None:
-            raise unittest.SkipTest('libfaketime is not installed')
+        environment.update(session.clock_on(day))
         environment.update({
-            'LD_PRELOAD': library,
-            'FAKETIME': f'@2026-12-{day:02d} 10:00:00',
-            'FAKETIME_DONT_FAKE_MONOTONIC': '1',
-            # Real file times: faked ones make fontconfig rewrite its caches.
-            'NO_FAKE_STAT': '1',
             'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1',
         })
         environment.pop('QT_QPA_PLATFORM', None)
@@ -369,7 +340,7 @@ def a11y_bus_address():
 
 
 if __name__ == '__main__':
-    arguments = [argument for argument in sys.argv if argument != PRIVATE_SESSION]
+    arguments = session.arguments()
     if len(arguments) < 3:
         sys.exit(__doc__)
     BINARY, CATALOGUE = arguments[1], arguments[2]

@@ -22,25 +22,11 @@ import unittest
 import warnings
 
 
-def run_in_private_session():
-    """Runs this script again in a D-Bus session and runtime directory of its own.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'pylib'))
+import brelunda_session as session  # noqa: E402
 
-    Without XDG_RUNTIME_DIR the accessibility bus of every session listens on one path in the
-    home directory, and concurrent sessions take it from each other; D-Bus services started for
-    the test take their environment from the session bus, so the session must be new too.
-    """
-    runtime = tempfile.mkdtemp(prefix='brelunda-session-')
-    try:
-        environment = dict(os.environ, XDG_RUNTIME_DIR=runtime)
-        command = ['dbus-run-session', '--', sys.executable, sys.argv[0], PRIVATE_SESSION] + sys.argv[1:]
-        return subprocess.run(command, env=environment).returncode
-    finally:
-        shutil.rmtree(runtime, ignore_errors=True)
-
-
-PRIVATE_SESSION = '--in-private-session'
-if __name__ == '__main__' and PRIVATE_SESSION not in sys.argv:
-    sys.exit(run_in_private_session())
+if __name__ == '__main__':
+    session.ensure_private_session()
 
 import gi  # noqa: E402
 
@@ -49,11 +35,6 @@ import pyatspi  # noqa: E402
 
 
 BINARY = PICTURE = None
-FAKETIME_LIBRARIES = (
-    '/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1',
-    '/usr/lib/aarch64-linux-gnu/faketime/libfaketimeMT.so.1',
-    '/usr/lib/faketime/libfaketimeMT.so.1',
-)
 # A plain desktop, so that whatever is not its colour is the window.
 WESTON_INI = """\
 [core]
@@ -219,20 +200,14 @@ class TestWayland(unittest.TestCase):
         self.picture = Image(PICTURE)
 
     def start(self, day):
-        library = next((path for path in FAKETIME_LIBRARIES if os.path.exists(path)), None)
-        self.assertIsNotNone(library, 'libfaketime is not installed')
         environment = dict(self.weston.environment)
         environment.update({
             'QT_QPA_PLATFORM': 'wayland',
             # Shared memory only: the EGL integration would load Mesa's software renderer.
             'QT_WAYLAND_CLIENT_BUFFER_INTEGRATION': 'none',
             'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1',
-            'LD_PRELOAD': library,
-            'FAKETIME': f'@2026-12-{day:02d} 10:00:00',
-            'FAKETIME_DONT_FAKE_MONOTONIC': '1',
-            # Real file times: faked ones make fontconfig rewrite its caches.
-            'NO_FAKE_STAT': '1',
         })
+        environment.update(session.clock_on(day))
         self.errors = open(os.path.join(self.directory, 'program.log'), 'w')
         self.addCleanup(self.errors.close)
         program = subprocess.Popen([BINARY], env=environment, stdout=self.errors, stderr=subprocess.STDOUT)
@@ -313,7 +288,7 @@ def step(pid, caption):
 
 
 if __name__ == '__main__':
-    arguments = [argument for argument in sys.argv if argument != PRIVATE_SESSION]
+    arguments = session.arguments()
     if len(arguments) < 3:
         sys.exit(__doc__)
     BINARY, PICTURE = arguments[1], arguments[2]

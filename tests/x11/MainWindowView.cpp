@@ -12,6 +12,35 @@ const QImage& backgroundPicture() {
     return picture;
 }
 
+LabelInk labelInk(const QImage& client, const QImage& picture, const QList<QRect>& labels) {
+    LabelInk ink;
+    ink.pixels.fill(0, labels.size());
+    ink.rightmostEnd.fill(0, labels.size());
+    const int width = std::min(client.width(), picture.width());
+    const int height = std::min(client.height(), picture.height());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const QRgb shown = client.pixel(x, y), behind = picture.pixel(x, y);
+            if (std::abs(qRed(shown) - qRed(behind)) + std::abs(qGreen(shown) - qGreen(behind)) +
+                    std::abs(qBlue(shown) - qBlue(behind)) <
+                60)
+                continue;
+            const auto inside = std::find_if(labels.begin(), labels.end(),
+                                             [&](const QRect& rect) { return rect.contains(x, y); });
+            if (inside == labels.end()) {
+                ++ink.stray;
+                continue;
+            }
+            const auto index = inside - labels.begin();
+            ++ink.pixels[index];
+            ink.rightmostEnd[index] = std::max(ink.rightmostEnd[index], x + 1);
+            if (qGreen(shown) < qRed(shown) || qGreen(shown) < qBlue(shown))
+                ++ink.notGreen;
+        }
+    }
+    return ink;
+}
+
 MainWindowView::MainWindowView(std::unique_ptr<Program> program)
     : program_(std::move(program)) {
     window_ = program_->waitForWindow(QStringLiteral("Brelunda"));

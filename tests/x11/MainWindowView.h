@@ -50,4 +50,13 @@ private:
 // The background picture as shipped, for finding and checking the client area.
 const QImage& backgroundPicture();
 
+// Where a client area differs from its picture: that is text, and it belongs inside the labels.
+struct LabelInk {
+    int stray = 0;           // differing pixels outside every label
+    int notGreen = 0;        // differing pixels inside a label that are not green text
+    QList<int> pixels;       // per label
+    QList<int> rightmostEnd; // per label: one past the rightmost differing column
+};
+LabelInk labelInk(const QImage& client, const QImage& picture, const QList<QRect>& labels);
+
 } // namespace x11

@@ -1,4 +1,4 @@
-#include "XSession.h"
+#include "MainWindowView.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -148,34 +148,18 @@ private slots:
     // the screen's resolution, not drawn small and enlarged.
     void text_isInsideTheLabelsAndCrisp() {
         const QImage client = clientArea();
-        QList<int> inkPerLabel(labelRects.size(), 0);
-        QList<int> lastInkColumn(labelRects.size(), -1);
-        int stray = 0;
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const QRgb shown = client.pixel(x, y);
-                if (channelDistance(shown, picture.pixel(x, y)) < 60)
-                    continue;
-                const auto inside =
-                    std::find_if(labelRects.begin(), labelRects.end(),
-                                 [&](const QRect& rect) { return scaled(rect).contains(x, y); });
-                if (inside == labelRects.end()) {
-                    ++stray;
-                    continue;
-                }
-                const auto index = inside - labelRects.begin();
-                ++inkPerLabel[index];
-                lastInkColumn[index] = std::max(lastInkColumn[index], x);
-                QVERIFY(qGreen(shown) >= qRed(shown) && qGreen(shown) >= qBlue(shown));
-            }
-        }
-        QCOMPARE(stray, 0);
-        for (int ink : inkPerLabel)
-            QVERIFY(ink > 80);
-        qInfo("L3 ends at x=%d, L4 at x=%d", lastInkColumn[2] + 1, lastInkColumn[3] + 1);
+        QList<QRect> labels;
+        for (const QRect& rect : labelRects)
+            labels << scaled(rect);
+        const x11::LabelInk ink = x11::labelInk(client, picture, labels);
+        QCOMPARE(ink.stray, 0);
+        QCOMPARE(ink.notGreen, 0);
+        for (int pixels : ink.pixels)
+            QVERIFY(pixels > 80);
+        qInfo("L3 ends at x=%d, L4 at x=%d", ink.rightmostEnd[2], ink.rightmostEnd[3]);
         for (int label : {2, 3})
-            QVERIFY2(std::abs(lastInkColumn[label] + 1 - labelsRightEdge * scale) <= 2,
-                     qPrintable(QString::number(lastInkColumn[label] + 1)));
+            QVERIFY2(std::abs(ink.rightmostEnd[label] - labelsRightEdge * scale) <= 2,
+                     qPrintable(QString::number(ink.rightmostEnd[label])));
 
         // Text drawn at scale 1 and enlarged would come in uniform 2×2 blocks.
         int blocks = 0, uniform = 0;

@@ -60,40 +60,15 @@ private slots:
         QVERIFY2(std::abs(outer.center().y() * 2 + 1 - screen.height()) <= 2,
                  qPrintable(QString::number(outer.y())));
 
-        const QImage client = view.clientArea();
-        const QImage& picture = x11::backgroundPicture();
-        // Every pixel that is not the picture's own is text, and text lies only inside the labels.
-        const int width = std::min(client.width(), picture.width());
-        const int height = std::min(client.height(), picture.height());
-        QList<int> inkPerLabel(labelRects.size(), 0);
-        QList<int> lastInkColumn(labelRects.size(), -1);
-        int stray = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const QRgb a = client.pixel(x, y), b = picture.pixel(x, y);
-                if (std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
-                        std::abs(qBlue(a) - qBlue(b)) <
-                    60)
-                    continue;
-                const auto inside = std::find_if(labelRects.begin(), labelRects.end(),
-                                                 [&](const QRect& rect) { return rect.contains(x, y); });
-                if (inside == labelRects.end()) {
-                    ++stray;
-                    continue;
-                }
-                const auto index = inside - labelRects.begin();
-                ++inkPerLabel[index];
-                lastInkColumn[index] = std::max(lastInkColumn[index], x);
-                // Text is green: more green than red or blue.
-                QVERIFY(qGreen(a) >= qRed(a) && qGreen(a) >= qBlue(a));
-            }
-        }
-        QCOMPARE(stray, 0);
-        for (int ink : inkPerLabel)
-            QVERIFY(ink > 20);
+        const x11::LabelInk ink = x11::labelInk(view.clientArea(), x11::backgroundPicture(), labelRects);
+        QCOMPARE(ink.stray, 0);
+        QCOMPARE(ink.notGreen, 0);
+        for (int pixels : ink.pixels)
+            QVERIFY(pixels > 20);
         // The right-aligned verse and commentary end on the labels' common right edge, x = 561.
-        QVERIFY2(std::abs(lastInkColumn[2] + 1 - 561) <= 1, qPrintable(QString::number(lastInkColumn[2])));
-        QVERIFY2(std::abs(lastInkColumn[3] + 1 - 561) <= 1, qPrintable(QString::number(lastInkColumn[3])));
+        for (int label : {2, 3})
+            QVERIFY2(std::abs(ink.rightmostEnd[label] - 561) <= 1,
+                     qPrintable(QString::number(ink.rightmostEnd[label])));
     }
 
     void menuBar_greysHojeAndIgnoresIt() {
