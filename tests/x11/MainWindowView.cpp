@@ -69,6 +69,8 @@ void MainWindowView::relocate() {
 void MainWindowView::locateClientArea() {
     const QImage corner = backgroundPicture().copy(0, 0, 100, 40);
     bool found = waitFor([&] {
+        // The window may still be placed after it has kept its size for a while.
+        geometry_ = x11::geometry(window_);
         const QImage shot = screenshot();
         for (int dy = 0; dy < 60; ++dy) {
             const QImage candidate =
