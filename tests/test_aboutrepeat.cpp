@@ -45,6 +45,11 @@ private slots:
                 QWidget* about = QApplication::activeModalWidget();
                 QVERIFY(about);
                 QCOMPARE(about->windowTitle(), QString("Mensagens"));
+                // The X11 window system takes the icon's pixmaps at every showing (the offscreen
+                // one never does); pixmaps are cached per icon, so each showing must not bring
+                // an icon of its own.
+                for (int side : {16, 24, 32, 48, 64, 128})
+                    QVERIFY(!about->windowIcon().pixmap(side, side).isNull());
                 ++shown;
                 about->close();
             });

@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +23,19 @@ namespace forms::qt {
 namespace {
 QString qstr(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// One icon per file for the life of the program. Qt caches an icon's pixmaps under that icon's
+// own key, and the X11 window system asks for them at every showing: a window built afresh each
+// time it is shown would otherwise leave a new set of pixmaps in the cache at every showing.
+QIcon iconFor(const QString& path) {
+    static QHash<QString, QIcon> icons;
+    static const bool releasedAtExit = (qAddPostRoutine([] { icons.clear(); }), true);
+    Q_UNUSED(releasedAtExit);
+    auto found = icons.constFind(path);
+    if (found == icons.constEnd())
+        found = icons.insert(path, QIcon(path));
+    return *found;
 }
 
 int pixels(int twips) {
@@ -235,7 +250,7 @@ FormWindow::FormWindow(const FormDescription& description, QWidget* parent)
     // so a build that lost it fails at once instead of showing a window without one.
     if (!QFile::exists(qstr(description.icon)))
         throw RuntimeError(53, "File not found: " + std::string(description.icon));
-    setWindowIcon(QIcon(qstr(description.icon)));
+    setWindowIcon(iconFor(qstr(description.icon)));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
