@@ -1,6 +1,7 @@
 #include "platform/qt/FormWindow.h"
 
 #include "platform/qt/Runtime.h"
+#include "platform/qt/WindowManagerFrame.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
@@ -77,10 +78,9 @@ QString controlName(std::string_view name, int index) {
     return index < 0 ? qstr(name) : QStringLiteral("%1(%2)").arg(qstr(name)).arg(index);
 }
 
-// The window metrics the layouts were made for: the outer size is placed before the real frame
-// is known, so the first guess should be close to it.
-constexpr int layoutBorder = 4;
-constexpr int layoutTitleBar = 19;
+// The window metrics the layouts were made for: the frame a window is laid out for when the
+// window manager cannot say beforehand what frame it will draw.
+constexpr QMargins layoutFrame(4, 4 + 19, 4, 4);
 
 // How often, and how many times, a newly shown window looks for its frame.
 constexpr int frameWatchInterval = 20;
@@ -356,9 +356,13 @@ QWidget* FormWindow::clientArea() const {
 void FormWindow::placeCentred(float outerHeightTwips, float outerWidthTwips) {
     const int outerHeight = int(std::lround(outerHeightTwips / twipsPerPixel));
     const int outerWidth = int(std::lround(outerWidthTwips / twipsPerPixel));
-    resize(outerWidth - 2 * layoutBorder, outerHeight - 2 * layoutBorder - layoutTitleBar);
+    if (!windowHandle())
+        create();
+    announcedFrame_ = frameBeforeShow(windowHandle());
+    const QMargins frame = announcedFrame_.value_or(layoutFrame);
+    resize(outerWidth - frame.left() - frame.right(), outerHeight - frame.top() - frame.bottom());
     centre(QSize(outerWidth, outerHeight));
-    // The window manager's frame is known only once the window is mapped: centre again then.
+    // Qt knows the window manager's frame only once the window is mapped: centre again then.
     centreWhenFramed_ = true;
 }
 
@@ -368,14 +372,14 @@ void FormWindow::centre(QSize outerSize) {
                         screen.y() + (screen.height() - outerSize.height()) / 2);
     if (!windowHandle())
         create();
-    // The window itself is placed, inside a frame of the size the window manager has drawn, or
-    // of the layout's size until it has. Placing the frame instead would leave Qt taking the
-    // frame's corner for the window's own until the window manager answers; a resize meanwhile
-    // then shifts the window by the frame's size, and so would a move to where the frame
-    // already is, which the window manager never answers.
+    // The window itself is placed, inside a frame of the size the window manager has drawn or
+    // announced, or of the layout's size until it has. Placing the frame instead would leave Qt
+    // taking the frame's corner for the window's own until the window manager answers; a resize
+    // meanwhile then shifts the window by the frame's size, and so would a move to where the
+    // frame already is, which the window manager never answers.
     QMargins frame = windowHandle()->frameMargins();
     if (frame.isNull())
-        frame = QMargins(layoutBorder, layoutBorder + layoutTitleBar, layoutBorder, layoutBorder);
+        frame = announcedFrame_.value_or(layoutFrame);
     setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
 }
 
@@ -449,12 +453,17 @@ void FormWindow::sizeSettled() {
 QRect FormWindow::outerGeometry() const {
     // Asked of the window system each time: QWidget's own frame geometry is updated only when
     // the window moves or resizes, and the frame can arrive without either.
-    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    // Until Qt has it, the frame the window manager announced is the one the window will get.
+    QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (margins.isNull() && announcedFrame_)
+        margins = *announcedFrame_;
     return geometry().marginsAdded(margins);
 }
 
 bool FormWindow::measureFrame() {
     const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (!margins.isNull())
+        announcedFrame_.reset();
     const bool changed = margins != frameMargins_;
     frameMargins_ = margins;
     return changed;

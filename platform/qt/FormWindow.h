@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -83,6 +84,8 @@ private:
     std::unique_ptr<OuterFrame> outer_;
     std::function<void()> resizeHandler_;
     QMargins frameMargins_;
+    // The frame the window manager said it will draw, until Qt knows it.
+    std::optional<QMargins> announcedFrame_;
     bool centreWhenFramed_ = false;
     bool resizePending_ = false;
     QTimer frameWatch_;

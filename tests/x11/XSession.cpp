@@ -169,6 +169,35 @@ QStringList findWindows(qint64 pid, const QString& windowTitle) {
     return QString::fromUtf8(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
+QList<QRect> placesFromFirstShow(qint64 pid, const QString& windowTitle, int forMs) {
+    QStringList ids;
+    // No pause between looks: a window shown at a passing size keeps it for a tenth of a second.
+    QElapsedTimer timer;
+    timer.start();
+    while ((ids = findWindows(pid, windowTitle)).isEmpty()) {
+        if (timer.elapsed() > 10000)
+            fail(("no window titled " + windowTitle).toStdString());
+    }
+    QList<QRect> places;
+    timer.restart();
+    while (timer.elapsed() < forMs) {
+        const QByteArray info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), ids.last()});
+        const QRect client(field(info, "Absolute upper-left X"), field(info, "Absolute upper-left Y"),
+                           field(info, "Width"), field(info, "Height"));
+        if (places.isEmpty() || places.last() != client)
+            places.append(client);
+    }
+    return places;
+}
+
+QString describe(const QList<QRect>& rects) {
+    QStringList parts;
+    for (const QRect& rect : rects)
+        parts.append(
+            QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()));
+    return parts.join(QStringLiteral("; "));
+}
+
 QString Program::waitForWindow(const QString& windowTitle, int timeoutMs) {
     QString found;
     const bool appeared = waitFor(

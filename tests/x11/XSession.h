@@ -37,6 +37,12 @@ QSize screenSize();
 void key(const QString& keys);
 void click(QPoint at);
 
+// Where a window of that process and title is on the screen from the moment it is first visible
+// and for the given time after: every different client rectangle, in the order seen.
+QList<QRect> placesFromFirstShow(qint64 pid, const QString& title, int forMs);
+// "x,y w×h" for each, for failure messages.
+QString describe(const QList<QRect>& rects);
+
 // Polls until the condition holds or the time is up; returns whether it held.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 

@@ -191,6 +191,19 @@ private slots:
         QCOMPARE(view.program().exitCode(), 0);
     }
 
+    // Like the main window, laid out for its frame before it is shown: never resized or moved
+    // once it is on the screen.
+    void firstShown_whereAndAsLargeAsItStays() {
+        View view = start(15);
+        openByKeys(view);
+        const QList<QRect> places =
+            x11::placesFromFirstShow(view.program().pid(), QStringLiteral("Mensagens"), 400);
+        QVERIFY2(places.size() == 1, qPrintable(x11::describe(places)));
+        const x11::WindowGeometry settled = settledAbout(view);
+        QCOMPARE(places.first(), settled.client);
+        QCOMPARE(settled.outer().size(), aboutOuter);
+    }
+
     void reopens_centredAfterBeingMoved() {
         View view = start(15);
         openByKeys(view);

@@ -71,6 +71,18 @@ private slots:
                      qPrintable(QString::number(ink.rightmostEnd[label])));
     }
 
+    // Laid out for the window manager's frame before it is shown: the first frame on the screen
+    // is the last, with no resize or move once the frame arrives.
+    void firstShown_whereAndAsLargeAsItStays() {
+        x11::Program program(QStringLiteral("2026-12-15 10:00:00"));
+        const QList<QRect> places = x11::placesFromFirstShow(program.pid(), QStringLiteral("Brelunda"), 400);
+        QVERIFY2(places.size() == 1, qPrintable(x11::describe(places)));
+        const x11::WindowGeometry settled =
+            program.waitForSettled(program.waitForWindow(QStringLiteral("Brelunda")));
+        QCOMPARE(places.first(), settled.client);
+        QCOMPARE(settled.outer().size(), QSize(610, 468));
+    }
+
     void menuBar_greysHojeAndIgnoresIt() {
         View view = start(15);
         const QImage shot = x11::screenshot();
