@@ -370,16 +370,14 @@ void FormWindow::centre(QSize outerSize) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint corner(screen.x() + (screen.width() - outerSize.width()) / 2,
                         screen.y() + (screen.height() - outerSize.height()) / 2);
-    if (!windowHandle())
-        create();
     // The window itself is placed, inside a frame of the size the window manager has drawn or
     // announced, or of the layout's size until it has. Placing the frame instead would leave Qt
     // taking the frame's corner for the window's own until the window manager answers; a resize
     // meanwhile then shifts the window by the frame's size, and so would a move to where the
     // frame already is, which the window manager never answers.
-    QMargins frame = windowHandle()->frameMargins();
+    QMargins frame = this->frame();
     if (frame.isNull())
-        frame = announcedFrame_.value_or(layoutFrame);
+        frame = layoutFrame;
     setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
 }
 
@@ -451,13 +449,15 @@ void FormWindow::sizeSettled() {
 }
 
 QRect FormWindow::outerGeometry() const {
+    return geometry().marginsAdded(frame());
+}
+
+QMargins FormWindow::frame() const {
     // Asked of the window system each time: QWidget's own frame geometry is updated only when
-    // the window moves or resizes, and the frame can arrive without either.
-    // Until Qt has it, the frame the window manager announced is the one the window will get.
-    QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (margins.isNull() && announcedFrame_)
-        margins = *announcedFrame_;
-    return geometry().marginsAdded(margins);
+    // the window moves or resizes, and the frame can arrive without either. Until Qt has it, the
+    // frame the window manager announced is the one the window will get.
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return margins.isNull() && announcedFrame_ ? *announcedFrame_ : margins;
 }
 
 bool FormWindow::measureFrame() {

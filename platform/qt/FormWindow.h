@@ -72,6 +72,8 @@ private:
     // Whether the window manager's frame changed since last measured.
     bool measureFrame();
     void centre(QSize outerSize);
+    // The window manager's frame, once Qt or the window manager itself has told it; else none.
+    QMargins frame() const;
     void frameChanged();
     // Called once the window has kept its size for a while.
     void sizeSettled();
