@@ -2,7 +2,7 @@
 
 namespace app {
 
-void holdOuterSize(forms::Window& window, OuterSize size) {
+void holdOuterSize(forms::Window& window, forms::OuterSize size) {
     if (window.windowState() != forms::WindowState::Normal)
         return;
     const float height = window.height();

@@ -1,5 +1,7 @@
-#include "ui/Program.h"
+#include "app/MainWindow.h"
 
-int main(int, char** argv) {
-    return ui::runProgram(argv[0]);
+// The command line is ignored: the program has no options, and no toolkit gets to read its own.
+int main() {
+    const std::unique_ptr<forms::Toolkit> toolkit = forms::makeToolkit();
+    return app::runProgram(*toolkit);
 }

@@ -21,11 +21,17 @@ void Clock::setInstance(Clock* clock) {
 }
 
 int Clock::currentDayOfMonth() const {
+    return localDayOfMonth();
+}
+
+#if !defined(_WIN32)
+int localDayOfMonth() {
     // localtime_r honours TZ and the machine's zone, which is what "today" means to the reader.
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     return local.tm_mday;
 }
+#endif
 
 } // namespace forms

@@ -18,4 +18,8 @@ protected:
     virtual int currentDayOfMonth() const;
 };
 
+// The day of the month of the machine's local date, as the platform tells it (defined for each
+// platform the program is built for).
+int localDayOfMonth();
+
 } // namespace forms

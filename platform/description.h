@@ -12,6 +12,22 @@ namespace forms {
 
 using Colour = std::uint32_t;
 
+// The fixed colour's red, green and blue; a system colour's number is its low byte, which each
+// toolkit maps to its own colour scheme.
+struct Rgb {
+    std::uint8_t red, green, blue;
+};
+constexpr bool isSystemColour(Colour colour) {
+    return (colour & 0x80000000u) != 0;
+}
+constexpr int systemColourNumber(Colour colour) {
+    return int(colour & 0xFF);
+}
+constexpr Rgb rgbOf(Colour colour) {
+    return {std::uint8_t(colour & 0xFF), std::uint8_t((colour >> 8) & 0xFF),
+            std::uint8_t((colour >> 16) & 0xFF)};
+}
+
 namespace system_colour {
 inline constexpr Colour windowBackground = 0x80000005;
 inline constexpr Colour windowText = 0x80000008;
@@ -27,6 +43,27 @@ struct FontDescription {
     bool bold;
     bool italic;
 };
+
+// The embedded face that stands in for each face a layout names. Our subsets carry family names of
+// their own, which no system has, so a font that failed to load cannot hide behind a system face.
+struct EmbeddedFace {
+    std::string_view face;   // as a layout names it
+    std::string_view family; // the embedded face's own family name
+    bool slanted;            // drawn slanted by design: asking for italic would slant it twice
+};
+inline constexpr EmbeddedFace embeddedFaces[] = {
+    {"Times New Roman", "Brelunda Serif", false},
+    {"MS Sans Serif", "Brelunda Sans", false},
+    {"Monotype Corsiva", "Brelunda Script", true},
+};
+// The face's stand-in; a face no layout names has none.
+constexpr const EmbeddedFace* embeddedFaceFor(std::string_view face) {
+    for (const EmbeddedFace& embedded : embeddedFaces) {
+        if (embedded.face == face)
+            return &embedded;
+    }
+    return nullptr;
+}
 
 struct LabelDescription {
     std::string_view name;
@@ -65,8 +102,10 @@ struct FormDescription {
     WindowRole role;
     int clientWidth, clientHeight; // as laid out; the fixed-size rule decides the size at run time
     Colour backColour;
-    std::string_view picture; // resource path, or empty
-    std::string_view icon;    // resource path
+    // Assets by their logical names (the file names under ui/assets without the extension);
+    // each toolkit maps them to where its build put them.
+    std::string_view picture; // or empty
+    std::string_view icon;
     std::span<const LabelDescription> labels;
     std::span<const LineDescription> lines;
     std::span<const MenuDescription> menu;

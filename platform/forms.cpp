@@ -1,60 +1,127 @@
 #include "platform/forms.h"
 
+#include <cmath>
+#include <cstdio>
 #include <utility>
 
 namespace forms {
 
 namespace {
-std::function<std::shared_ptr<Form>()>& mainFormFactory() {
-    static std::function<std::shared_ptr<Form>()> factory;
-    return factory;
+struct Runtime {
+    std::function<std::shared_ptr<Form>()> mainFormFactory;
+    std::shared_ptr<Form> mainForm;
+    std::function<void()> endHandler;
+    ErrorReporter reporter;
+    bool ended = false;
+    int status = 0;
+};
+
+Runtime& runtime() {
+    static Runtime state;
+    return state;
 }
 
-std::shared_ptr<Form>& mainFormInstance() {
-    static std::shared_ptr<Form> form;
-    return form;
-}
-
-std::function<void()>& endHandler() {
-    static std::function<void()> handler;
-    return handler;
+[[noreturn]] void raise(ErrorNumber number, std::string description) {
+    throw RuntimeError(number, description);
 }
 } // namespace
 
-void raiseOverflow() {
-    throw RuntimeError(Overflow, "Overflow");
+void raiseInvalidProcedureCall() {
+    raise(InvalidProcedureCall, "Invalid procedure call or argument");
 }
 
-void raiseControlNotFound(std::string_view name) {
-    throw RuntimeError(ControlNotFound, "Control '" + std::string(name) + "' not found");
+void raiseOverflow() {
+    raise(Overflow, "Overflow");
+}
+
+void raiseFileNotFound(std::string_view name) {
+    raise(FileNotFound, "File not found: " + std::string(name));
 }
 
 void raiseObjectNotSet() {
-    throw RuntimeError(ObjectNotSet, "Object variable not set");
+    raise(ObjectNotSet, "Object variable not set");
 }
 
-std::shared_ptr<Form> mainForm() {
-    auto& form = mainFormInstance();
-    if (!form) {
-        if (!mainFormFactory())
-            raiseObjectNotSet();
-        form = mainFormFactory()();
+void raiseInvalidPicture(std::string_view name) {
+    raise(InvalidPicture, "Invalid picture: " + std::string(name));
+}
+
+void raiseControlNotFound(std::string_view name) {
+    raise(ControlNotFound, "Control '" + std::string(name) + "' not found");
+}
+
+std::string reportText(const RuntimeError& error) {
+    return "Run-time error '" + std::to_string(error.number()) + "':\n\n" + error.what();
+}
+
+void dispatch(const std::function<void()>& handler) {
+    Runtime& state = runtime();
+    if (state.ended)
+        return;
+    try {
+        handler();
+    } catch (const RuntimeError& error) {
+        state.ended = true;
+        state.status = 1;
+        // The same words on standard error, on one line, for whoever started the program from a
+        // terminal or a script.
+        std::fprintf(stderr, "Run-time error '%d': %s\n", error.number(), error.what());
+        std::fflush(stderr);
+        if (state.reporter)
+            state.reporter(error);
     }
-    return form;
 }
 
-void setMainFormFactory(std::function<std::shared_ptr<Form>()> factory) {
-    mainFormFactory() = std::move(factory);
-    mainFormInstance().reset();
+void setErrorReporter(ErrorReporter reporter) {
+    runtime().reporter = std::move(reporter);
+}
+
+bool ended() {
+    return runtime().ended;
+}
+
+int endStatus() {
+    return runtime().status;
+}
+
+void resetEnded() {
+    runtime().ended = false;
+    runtime().status = 0;
 }
 
 void end() {
-    if (endHandler())
-        endHandler()();
+    Runtime& state = runtime();
+    state.ended = true;
+    state.status = 0;
+    if (state.endHandler)
+        state.endHandler();
 }
 
 void setEndHandler(std::function<void()> handler) {
-    endHandler() = std::move(handler);
+    runtime().endHandler = std::move(handler);
+}
+
+int pixels(int twips, int dpi) {
+    return int(std::lround(double(twips) * dpi / (double(twipsPerPixel) * layoutDpi)));
+}
+
+int pixelsForPoints(double points, int dpi) {
+    return int(std::lround(points * dpi / 72.0));
+}
+
+std::shared_ptr<Form> mainForm() {
+    Runtime& state = runtime();
+    if (!state.mainForm) {
+        if (!state.mainFormFactory)
+            raiseObjectNotSet();
+        state.mainForm = state.mainFormFactory();
+    }
+    return state.mainForm;
+}
+
+void setMainFormFactory(std::function<std::shared_ptr<Form>()> factory) {
+    runtime().mainFormFactory = std::move(factory);
+    runtime().mainForm.reset();
 }
 
 } // namespace forms

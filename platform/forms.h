@@ -1,8 +1,9 @@
 #pragma once
 
 // The forms runtime as the program's logic sees it: windows, controls found by name, menu items,
-// outer sizes in twips, the clock, process end and the run-time error. Nothing here knows about
-// Qt, so app/ and messages/ can be driven by recording fakes in tests.
+// outer sizes in twips, the clock, process end and the run-time error. Nothing here knows about a
+// toolkit, so app/ and messages/ can be driven by recording fakes in tests, and every toolkit the
+// program runs on shares the same rules.
 
 #include <functional>
 #include <memory>
@@ -26,14 +27,43 @@ private:
 };
 
 enum ErrorNumber : int {
+    InvalidProcedureCall = 5,
     Overflow = 6,
+    FileNotFound = 53,
     ObjectNotSet = 91,
+    InvalidPicture = 481,
     ControlNotFound = 730,
 };
 
+[[noreturn]] void raiseInvalidProcedureCall();
 [[noreturn]] void raiseOverflow();
-[[noreturn]] void raiseControlNotFound(std::string_view name);
+[[noreturn]] void raiseFileNotFound(std::string_view name);
 [[noreturn]] void raiseObjectNotSet();
+[[noreturn]] void raiseInvalidPicture(std::string_view name);
+[[noreturn]] void raiseControlNotFound(std::string_view name);
+
+// What the report says, the same on every toolkit: "Run-time error '6':\n\nOverflow".
+std::string reportText(const RuntimeError& error);
+
+// Runs one of the program's handlers. A run-time error that escapes it is written on standard
+// error and goes to the one report, and once the program has ended no handler runs again.
+void dispatch(const std::function<void()>& handler);
+
+// The toolkit's report shows the text in a box captioned "Brelunda" and ends the process with
+// status 1; it does not return. Tests put a recorder in its place.
+using ErrorReporter = std::function<void(const RuntimeError&)>;
+void setErrorReporter(ErrorReporter reporter);
+
+// Whether end() or a run-time error has ended the program, and the status it ended with.
+bool ended();
+int endStatus();
+// Forgets an earlier end, for tests that run many programs in one process.
+void resetEnded();
+
+// Ends the program at once: no further handler of the program runs. The toolkit's handler closes
+// the windows and leaves the event loop.
+void end();
+void setEndHandler(std::function<void()> handler);
 
 // A control whose default property is its caption (the labels).
 class Control {
@@ -66,7 +96,11 @@ public:
 
 enum class WindowState : int { Normal = 0, Minimized = 1, Maximized = 2 };
 
+// Layouts are made at 96 dots per inch, where a pixel is 15 twips and a point 4/3 of a pixel.
+constexpr int layoutDpi = 96;
 constexpr float twipsPerPixel = 15.0f;
+int pixels(int twips, int dpi = layoutDpi);
+int pixelsForPoints(double points, int dpi = layoutDpi);
 
 // A top-level window's state and outer size (frame included), in twips. Setting a size raises the
 // window's resize event inside the call whenever the size really changes.
@@ -80,6 +114,12 @@ public:
     virtual void setWidth(float twips) = 0;
 };
 
+// An outer size in twips, frame included.
+struct OuterSize {
+    float height;
+    float width;
+};
+
 // A window shown modally: the call returns once the user has closed it.
 class ModalWindow {
 public:
@@ -87,12 +127,8 @@ public:
     virtual void show(int modal) = 0;
 };
 
-// The program-wide main window, made on first use by the factory the runtime installs.
+// The program-wide main window, made on first use by the factory the program installs.
 std::shared_ptr<Form> mainForm();
 void setMainFormFactory(std::function<std::shared_ptr<Form>()> factory);
-
-// Ends the program at once: no further handler of the program runs.
-void end();
-void setEndHandler(std::function<void()> handler);
 
 } // namespace forms

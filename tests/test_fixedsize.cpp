@@ -44,7 +44,7 @@ private slots:
         QFETCH(float, width);
         QFETCH(QStringList, sets);
         QFETCH(int, calls);
-        const app::OuterSize size = about ? app::sobreSize : app::brelundaSize;
+        const forms::OuterSize size = about ? app::sobreSize : app::brelundaSize;
         Log log;
         fakes::FakeWindow window(log, height, width, wholePixels);
         window.onResize = [&] { app::holdOuterSize(window, size); };

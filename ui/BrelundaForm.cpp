@@ -40,17 +40,17 @@ constexpr std::array menu{
 };
 
 constexpr forms::FormDescription description{
-    "Brelunda",
-    "Brelunda",
-    forms::WindowRole::Main,
-    8985,
-    6330,
-    forms::system_colour::windowBackground,
-    ":/ui/assets/background.jpg",
-    ":/ui/assets/lightbulb.ico",
-    labels,
-    {},
-    menu,
+    .name = "Brelunda",
+    .caption = "Brelunda",
+    .role = forms::WindowRole::Main,
+    .clientWidth = 8985,
+    .clientHeight = 6330,
+    .backColour = forms::system_colour::windowBackground,
+    .picture = "background",
+    .icon = "lightbulb",
+    .labels = labels,
+    .lines = {},
+    .menu = menu,
 };
 } // namespace
 

@@ -51,8 +51,17 @@ constexpr std::array lines{
 };
 
 constexpr forms::FormDescription description{
-    "Sobre", "Mensagens", forms::WindowRole::Dialog, 5070, 4950, back, "", ":/ui/assets/tree.ico", labels,
-    lines,   {},
+    .name = "Sobre",
+    .caption = "Mensagens",
+    .role = forms::WindowRole::Dialog,
+    .clientWidth = 5070,
+    .clientHeight = 4950,
+    .backColour = back,
+    .picture = "",
+    .icon = "tree",
+    .labels = labels,
+    .lines = lines,
+    .menu = {},
 };
 } // namespace
 

@@ -7,10 +7,8 @@
 // The days are walked forward with "&Próximo" until it is disabled, then back with "A&nterior",
 // so every day's texts are laid out and drawn, not just two of them.
 
-#include "app/Brelunda.h"
-#include "app/FixedSize.h"
-#include "platform/qt/Runtime.h"
-#include "ui/MainWindow.h"
+#include "app/MainWindow.h"
+#include "platform/qt/FormWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,42 +52,26 @@ int main(int argc, char** argv) {
             steps = std::max(1, std::atoi(argv[++index]));
     }
 
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QApplication application(qtArgc, qtArgv);
-    QApplication::setApplicationName(QStringLiteral("Brelunda"));
-    forms::qt::installEndHandler();
-
-    std::unique_ptr<ui::MainWindow> main;
-    forms::setMainFormFactory([&main] {
-        main = std::make_unique<ui::MainWindow>();
-        return std::make_shared<forms::qt::FormHandle>(&main->window);
-    });
-    forms::qt::dispatch([&main] {
-        ui::setUpApplication();
-        forms::mainForm();
-        main->handlers.Form_Load();
-        main->window.placeCentred(app::brelundaSize.height, app::brelundaSize.width);
-        main->window.show();
-    });
-    if (forms::qt::ended() || !main) {
+    const std::unique_ptr<forms::Toolkit> toolkit = forms::makeToolkit();
+    app::Program program(*toolkit);
+    if (!program.mainWindow()) {
         std::fprintf(stderr, "brelunda-bench-navigation: the window did not open\n");
         return 1;
     }
+    auto& window = static_cast<forms::qt::FormWindow&>(*program.mainWindow()->window);
 
     QElapsedTimer waited;
     waited.start();
-    while (!(main->window.windowHandle() && main->window.windowHandle()->isExposed()) &&
-           waited.elapsed() < 10000)
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) && waited.elapsed() < 10000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     // Let the frame arrive and the start-up resizes finish before the first step.
     while (waited.elapsed() < 500)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
 
-    QAction* forward = main->window.action("mnuProximo");
-    QAction* back = main->window.action("mnuAnterior");
-    QLabel* day = main->window.label("L1");
-    QWidget* client = main->window.clientArea();
+    QAction* forward = window.action("mnuProximo");
+    QAction* back = window.action("mnuAnterior");
+    QLabel* day = window.label("L1");
+    QWidget* client = window.clientArea();
     if (!forward || !back || !day || !client) {
         std::fprintf(stderr, "brelunda-bench-navigation: the window has no day commands\n");
         return 1;
@@ -152,7 +134,5 @@ int main(int argc, char** argv) {
                 steps, percentile(times, 0.5), percentile(times, 0.9),
                 *std::max_element(times.begin(), times.end()), firstWalkMax, percentile(fullTimes, 0.5));
 
-    app::Sobre.reset();
-    main.reset();
     return 0;
 }

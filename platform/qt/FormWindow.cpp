@@ -1,11 +1,12 @@
 #include "platform/qt/FormWindow.h"
 
-#include "platform/qt/Runtime.h"
+#include "platform/qt/Toolkit.h"
 #include "platform/qt/WindowManagerFrame.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
@@ -26,6 +27,11 @@ QString qstr(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// Where the build put an asset the descriptions name.
+QString assetPath(std::string_view name, const char* extension) {
+    return QStringLiteral(":/ui/assets/") + qstr(name) + QLatin1String(extension);
+}
+
 // One icon per file for the life of the program. Qt caches an icon's pixmaps under that icon's
 // own key, and the X11 window system asks for them at every showing: a window built afresh each
 // time it is shown would otherwise leave a new set of pixmaps in the cache at every showing.
@@ -39,13 +45,9 @@ QIcon iconFor(const QString& path) {
     return *found;
 }
 
-int pixels(int twips) {
-    return int(std::lround(twips / double(twipsPerPixel)));
-}
-
 QColor colourOf(Colour value, const QPalette& palette) {
-    if (value & 0x80000000u) {
-        switch (value & 0xFF) {
+    if (isSystemColour(value)) {
+        switch (systemColourNumber(value)) {
         case 5:
             return palette.color(QPalette::Window);
         case 8:
@@ -58,7 +60,8 @@ QColor colourOf(Colour value, const QPalette& palette) {
             return palette.color(QPalette::Window);
         }
     }
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+    const Rgb rgb = rgbOf(value);
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 Qt::Alignment alignmentOf(Alignment alignment) {
@@ -148,9 +151,9 @@ public:
         , background_(colourOf(description.backColour, parent->palette())) {
         setObjectName(QStringLiteral("client"));
         if (!description.picture.empty()) {
-            picture_ = QPixmap(qstr(description.picture));
+            picture_ = QPixmap(assetPath(description.picture, ".jpg"));
             if (picture_.isNull())
-                throw RuntimeError(481, "Invalid picture: " + std::string(description.picture));
+                raiseInvalidPicture(description.picture);
         }
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
@@ -226,9 +229,9 @@ private:
     FormWindow& window_;
 };
 
-FormWindow::FormWindow(const FormDescription& description, QWidget* parent)
-    : QWidget(parent, description.role == WindowRole::Dialog ? Qt::WindowFlags(Qt::Dialog)
-                                                             : Qt::WindowFlags(Qt::Window))
+FormWindow::FormWindow(const FormDescription& description)
+    : QWidget(nullptr, description.role == WindowRole::Dialog ? Qt::WindowFlags(Qt::Dialog)
+                                                              : Qt::WindowFlags(Qt::Window))
     , description_(description)
     , outer_(std::make_unique<OuterFrame>(*this)) {
     static const bool accessibleInstalled = (QAccessible::installFactory(accessibleFor), true);
@@ -248,9 +251,10 @@ FormWindow::FormWindow(const FormDescription& description, QWidget* parent)
     setWindowTitle(qstr(description.caption));
     // An icon is loaded only when the window system first asks for it: check it is there now,
     // so a build that lost it fails at once instead of showing a window without one.
-    if (!QFile::exists(qstr(description.icon)))
-        throw RuntimeError(53, "File not found: " + std::string(description.icon));
-    setWindowIcon(iconFor(qstr(description.icon)));
+    const QString icon = assetPath(description.icon, ".ico");
+    if (!QFile::exists(icon))
+        raiseFileNotFound(description.icon);
+    setWindowIcon(iconFor(icon));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -292,6 +296,22 @@ forms::Window& FormWindow::outer() {
     return *outer_;
 }
 
+std::shared_ptr<forms::Form> FormWindow::handle() {
+    return std::make_shared<FormHandle>(this);
+}
+
+void FormWindow::show() {
+    QWidget::show();
+}
+
+void FormWindow::showModal() {
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &FormWindow::closed, &loop, &QEventLoop::quit);
+    QWidget::show();
+    loop.exec(QEventLoop::DialogExec);
+}
+
 void FormWindow::buildMenu() {
     std::map<std::string_view, QMenu*> menus;
     for (const MenuDescription& item : description_.menu) {
@@ -325,7 +345,7 @@ void FormWindow::onResize(std::function<void()> handler) {
 
 void FormWindow::onClick(std::string_view menuItem, std::function<void()> handler) {
     connect(action(menuItem), &QAction::triggered, this,
-            [handler = std::move(handler)] { dispatch(handler); });
+            [handler = std::move(handler)] { forms::dispatch(handler); });
 }
 
 forms::MenuItem& FormWindow::menuItem(std::string_view name) {
@@ -353,9 +373,9 @@ QWidget* FormWindow::clientArea() const {
     return client_;
 }
 
-void FormWindow::placeCentred(float outerHeightTwips, float outerWidthTwips) {
-    const int outerHeight = int(std::lround(outerHeightTwips / twipsPerPixel));
-    const int outerWidth = int(std::lround(outerWidthTwips / twipsPerPixel));
+void FormWindow::placeCentred(OuterSize size) {
+    const int outerHeight = int(std::lround(size.height / twipsPerPixel));
+    const int outerWidth = int(std::lround(size.width / twipsPerPixel));
     if (!windowHandle())
         create();
     announcedFrame_ = frameBeforeShow(windowHandle());
@@ -477,7 +497,7 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 
 void FormWindow::raiseResize() {
     if (resizeHandler_)
-        dispatch(resizeHandler_);
+        forms::dispatch(resizeHandler_);
 }
 
 std::shared_ptr<forms::Controls> FormHandle::controls() {

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/description.h"
-#include "platform/forms.h"
+#include "platform/toolkit.h"
 
 #include <QMargins>
 #include <QPixmap>
@@ -26,19 +25,24 @@ class ClientArea;
 // menu tree. It raises the resize event when it is shown, when its size or state changes (once
 // the window manager has settled, when the change is the window manager's), and when the window
 // manager's frame arrives (that last one comes with no resize of its own).
-class FormWindow : public QWidget {
+class FormWindow : public QWidget, public forms::FormWindow {
     Q_OBJECT
 
 public:
-    explicit FormWindow(const FormDescription& description, QWidget* parent = nullptr);
+    explicit FormWindow(const FormDescription& description);
     ~FormWindow() override;
 
     const FormDescription& description() const { return description_; }
 
-    void onResize(std::function<void()> handler);
-    void onClick(std::string_view menuItem, std::function<void()> handler);
+    forms::Window& outer() override;
+    forms::MenuItem& menuItem(std::string_view name) override;
+    std::shared_ptr<forms::Form> handle() override;
+    void onResize(std::function<void()> handler) override;
+    void onClick(std::string_view menuItem, std::function<void()> handler) override;
+    void placeCentred(OuterSize size) override;
+    void show() override;
+    void showModal() override;
 
-    forms::MenuItem& menuItem(std::string_view name);
     // nullptr when no control has that name.
     forms::Control* control(std::string_view name);
     QLabel* label(std::string_view name, int index = -1) const;
@@ -46,14 +50,8 @@ public:
     QMenuBar* menuBar() const { return menuBar_; }
     QWidget* clientArea() const;
 
-    // Before the first show: the outer size the description was laid out for, centred on the screen.
-    void placeCentred(float outerHeightTwips, float outerWidthTwips);
-
     // The window with the window manager's frame around it.
     QRect outerGeometry() const;
-
-    // The window's state and outer size, for the fixed-size rule.
-    forms::Window& outer();
 
 signals:
     void closed();

@@ -1,5 +1,6 @@
 #include "platform/qt/WindowManagerFrame.h"
 
+#if defined(BRELUNDA_X11)
 #include <QGuiApplication>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
@@ -11,9 +12,11 @@
 #include <memory>
 #include <thread>
 #include <xcb/xcb.h>
+#endif
 
 namespace forms::qt {
 
+#if defined(BRELUNDA_X11)
 namespace {
 
 // A window manager that supports the request answers within a millisecond or two; one that is
@@ -99,5 +102,11 @@ std::optional<QMargins> frameBeforeShow(QWindow* window) {
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
 }
+
+#else
+std::optional<QMargins> frameBeforeShow(QWindow*) {
+    return std::nullopt;
+}
+#endif
 
 } // namespace forms::qt

@@ -1,11 +1,11 @@
 // Tells whoever supplies the reading texts which of them the main window's labels cut off.
 // Exit status: 0 when every text fits, 1 when something is cut off, 2 when the report cannot run.
 
+#include "app/MainWindow.h"
 #include "platform/forms.h"
+#include "platform/qt/FormWindow.h"
 #include "tools/fitreport/FitReport.h"
-#include "ui/MainWindow.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -23,15 +23,11 @@ int main(int argc, char** argv) {
     // Nothing is shown, so no display is needed unless one is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Qt's own options (-style, -reverse...) would change what is measured: it sees none.
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QApplication application(qtArgc, qtArgv);
-
     try {
-        ui::setUpApplication();
-        ui::MainWindow main;
-        const fitreport::Report report = fitreport::reportCatalogue(main.window);
+        const std::unique_ptr<forms::Toolkit> toolkit = forms::makeToolkit();
+        app::MainWindow main(*toolkit);
+        const fitreport::Report report =
+            fitreport::reportCatalogue(static_cast<forms::qt::FormWindow&>(*main.window));
         for (const fitreport::Entry& entry : report.entries) {
             std::printf("%s\n", qPrintable(fitreport::describe(entry)));
             if (verbose) {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/toolkit.h"
+
+#include <QApplication>
+#include <QFont>
+
+namespace forms::qt {
+
+// The program on Qt Widgets: one application object, one style and palette everywhere, the
+// embedded faces registered, and the runtime's end and error report wired to Qt.
+class Toolkit : public forms::Toolkit {
+public:
+    Toolkit();
+    ~Toolkit() override;
+
+    std::unique_ptr<forms::FormWindow> makeWindow(const FormDescription& description) override;
+    int run() override;
+
+private:
+    QApplication application_;
+    bool fontsLoaded_ = false;
+};
+
+// The embedded face that stands in for the one a layout names, at the layout's pixel size.
+QFont fontFor(const FontDescription& description);
+
+} // namespace forms::qt
