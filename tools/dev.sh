@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine for Brelunda, builds it, and then runs the program or the whole
-# test suite:
-#   tools/dev.sh run     install what is missing, build, start the program
+# Sets up a Debian 12 machine for Brelunda, builds it, and then runs the program or the tests:
+#   tools/dev.sh run     install what is missing, build the program alone, start it
 #   tools/dev.sh test    install what is missing, build with warnings as errors (and once more with
 #                        the sanitizers), run every test under a private X server, window manager
 #                        and D-Bus session
+#   tools/dev.sh check   no installation: build and run the tests that need no display, in seconds
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,7 +14,7 @@ mode=${1:-}
 build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libjpeg-turbo-progs python3)
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
     lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 devscripts dpkg-dev
-    at-spi2-core python3-pyatspi qt6-wayland weston
+    at-spi2-core python3-pyatspi python3-numpy icoutils fontconfig
     libx11-dev libxdamage-dev valgrind strace)
 
 install_missing() {
@@ -30,29 +30,38 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-configure_and_build() {
+configure() {
     local tree=$1
     shift
     cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$tree" -j"$(nproc)"
 }
 
 case $mode in
 run)
     install_missing "${build_packages[@]}"
-    configure_and_build "$build"
+    configure "$build"
+    # The program alone: a newcomer who wants to see it need not wait for the tests.
+    cmake --build "$build" -j"$(nproc)" --target brelunda
     exec "$build/brelunda"
     ;;
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
-    configure_and_build "$build" -DBRELUNDA_WERROR=ON
-    # The same tests again on a build with AddressSanitizer, LeakSanitizer and UBSan.
-    configure_and_build "$build-sanitize" -DBRELUNDA_WERROR=ON -DBRELUNDA_SANITIZE=ON
-    exec dbus-run-session -- "$here/tests/x11/with-display.sh" \
+    configure "$build" -DBRELUNDA_WERROR=ON -DBRELUNDA_BENCH=ON
+    cmake --build "$build" -j"$(nproc)"
+    # The tests the sanitizers can find something in, again on a build with AddressSanitizer,
+    # LeakSanitizer and UBSan.
+    configure "$build-sanitize" -DBRELUNDA_WERROR=ON -DBRELUNDA_SANITIZE=ON
+    cmake --build "$build-sanitize" -j"$(nproc)" --target test_logic test_aboutrepeat brelunda error_probe
+    exec dbus-run-session -- "$here/tests/with-display.sh" \
         "$here/tests/run-suite.sh" "$build" "$build-sanitize"
     ;;
+check)
+    configure "$build" -DBRELUNDA_WERROR=ON
+    cmake --build "$build" -j"$(nproc)"
+    exec ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -L 'logic|widgets|assets|catalogue|style'
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|check" >&2
     exit 2
     ;;
 esac

@@ -3,6 +3,7 @@
 #include "platform/qt/FormWindow.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QStyle>
 #include <QStyleFactory>
@@ -94,13 +95,18 @@ int Toolkit::run() {
 
 QFont fontFor(const FontDescription& description) {
     const EmbeddedFace* embedded = embeddedFaceFor(description.face);
-    QFont font(qstr(embedded ? embedded->family : description.face));
+    if (!embedded)
+        raiseFileNotFound(description.face);
+    QFont font(qstr(embedded->family));
     // Point sizes are laid out for 96 dots per inch; pixel sizes keep the layout whatever the
     // screen reports, and scale with the device pixel ratio like everything else.
     font.setPixelSize(pixelsForPoints(description.points));
     font.setWeight(description.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(description.italic && !(embedded && embedded->slanted));
+    font.setItalic(description.italic && !embedded->slanted);
     font.setStyleStrategy(QFont::PreferMatch);
+    // Qt falls back to another face without a word; the layout is made for ours alone.
+    if (QFontInfo(font).family() != qstr(embedded->family))
+        raiseFileNotFound(embedded->family);
     return font;
 }
 

@@ -1,0 +1,312 @@
+"""Drives a built program in the suite's X server the way a user does, and measures what it shows.
+
+The scenarios in this folder are written once and run for every build: the build is chosen by
+BRELUNDA_BUILD ("linux": the Qt program; "wine": Brelunda.exe under Wine) and started with
+BRELUNDA_PROGRAM. Its clock is set with libfaketime, input is real (XTEST through xdotool), and
+everything is measured from outside: xwininfo and xprop for places and sizes, screenshots by pixel.
+"""
+
+import os
+import re
+import signal
+import subprocess
+import time
+import unittest
+
+import numpy
+
+BUILD = os.environ.get('BRELUNDA_BUILD', 'linux')
+PROGRAM = os.environ.get('BRELUNDA_PROGRAM', '')
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
+SCALE = int(os.environ.get('BRELUNDA_SCALE', '1'))
+
+MAIN_OUTER, ABOUT_OUTER = (610 * SCALE, 468 * SCALE), (346 * SCALE, 357 * SCALE)
+# L1..L4 in the client area's pixels at the layout's scale.
+LABELS = [(120, 16, 441, 33), (120, 56, 441, 33), (120, 96, 441, 49), (56, 152, 505, 257)]
+LABELS_RIGHT_EDGE = 561
+# Under Wine the X window is the client area with the menu bar; the window's Win32 frame (border,
+# and caption over it) lies around it, drawn by the window manager instead: left, top, right,
+# bottom in pixels, by scale.
+WIN32_FRAME = {1: (4, 23, 4, 4), 2: (8, 46, 8, 8)}
+
+
+def run(*command, timeout=20):
+    done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
+    if done.returncode:
+        raise AssertionError(f'{" ".join(command)} failed: {done.stderr.strip()}')
+    return done.stdout
+
+
+def wait_for(condition, timeout=5.0, pause=0.03):
+    """Polls until the condition gives something true; returns it, or None when time is up."""
+    end = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or time.monotonic() > end:
+            return value
+        time.sleep(pause)
+
+
+def key(*keys):
+    run('xdotool', 'key', *keys)
+
+
+def click(x, y):
+    # No --sync: it waits for the pointer to move, forever when it is already there.
+    run('xdotool', 'mousemove', str(x), str(y), 'click', '1')
+
+
+def screen_size():
+    info = run('xwininfo', '-root')
+    return int(re.search(r'Width: (\d+)', info)[1]), int(re.search(r'Height: (\d+)', info)[1])
+
+
+def screenshot():
+    """The whole screen as a height x width x 3 array of signed values, ready for differences."""
+    width, height = screen_size()
+    raw = subprocess.run(['import', '-window', 'root', '-depth', '8', 'rgb:-'], capture_output=True,
+                         check=True, timeout=20).stdout
+    return numpy.frombuffer(raw, numpy.uint8).reshape(height, width, 3).astype(numpy.int16)
+
+
+def differing(a, b, tolerance=8):
+    if a.shape != b.shape:
+        return a.size + 1
+    return int((numpy.abs(a - b) > tolerance).any(axis=2).sum())
+
+
+def picture(scale=1):
+    """The background picture as shipped, decoded as the program's build decodes it, enlarged
+    smoothly at a scale."""
+    path = os.path.join(SOURCE, 'ui', 'assets', 'background.jpg')
+    size = ['-filter', 'Triangle', '-resize', f'{scale * 100}%'] if scale > 1 else []
+    raw = subprocess.run(['convert', path, *size, '-depth', '8', 'rgb:-'], capture_output=True,
+                         check=True).stdout
+    return numpy.frombuffer(raw, numpy.uint8).reshape(424 * scale, 603 * scale, 3).astype(numpy.int16)
+
+
+def label_ink(client, behind, labels, scale=1):
+    """Where the client area differs from the picture: that is text, and it belongs inside the
+    labels. Returns (pixels outside every label, pixels inside that are not green, per label its
+    pixel count and one past its rightmost column)."""
+    height, width = min(client.shape[0], behind.shape[0]), min(client.shape[1], behind.shape[1])
+    shown = client[:height, :width]
+    ink = numpy.abs(shown - behind[:height, :width]).sum(axis=2) >= 60
+    inside = numpy.zeros(ink.shape, bool)
+    per_label = []
+    for x, y, w, h in ((v * scale for v in label) for label in labels):
+        box = ink[y:y + h, x:x + w]
+        inside[y:y + h, x:x + w] = True
+        columns = numpy.nonzero(box.any(axis=0))[0]
+        per_label.append((int(box.sum()), x + int(columns[-1]) + 1 if columns.size else 0))
+    red, green, blue = shown[..., 0], shown[..., 1], shown[..., 2]
+    not_green = ink & inside & ((green < red) | (green < blue))
+    return int((ink & ~inside).sum()), int(not_green.sum()), per_label
+
+
+class Window:
+    """A top-level window of the program, measured from outside."""
+
+    def __init__(self, id):
+        self.id = id
+
+    def client(self):
+        """The X window's rectangle on the screen: x, y, width, height."""
+        info = run('xwininfo', '-id', self.id)
+        return tuple(int(re.search(pattern, info)[1]) for pattern in
+                     (r'Absolute upper-left X:\s+(-?\d+)', r'Absolute upper-left Y:\s+(-?\d+)',
+                      r'Width: (\d+)', r'Height: (\d+)'))
+
+    def frame(self):
+        """Left, top, right, bottom around the X window that belong to the program's outer size."""
+        if BUILD == 'wine':
+            return WIN32_FRAME[SCALE]
+        extents = re.search(r'= (\d+), (\d+), (\d+), (\d+)', run('xprop', '-id', self.id, '_NET_FRAME_EXTENTS'))
+        if not extents:
+            return None
+        left, right, top, bottom = map(int, extents.groups())
+        return left, top, right, bottom
+
+    def outer(self):
+        (x, y, width, height), (left, top, right, bottom) = self.client(), self.frame() or (0, 0, 0, 0)
+        return x - left, y - top, width + left + right, height + top + bottom
+
+    def size(self):
+        return self.outer()[2:]
+
+    def centred(self):
+        (x, y, width, height), (screen_width, screen_height) = self.outer(), screen_size()
+        return abs(2 * x + width - screen_width) <= 2 and abs(2 * y + height - screen_height) <= 2
+
+    def state(self):
+        return run('xprop', '-id', self.id, '_NET_WM_STATE')
+
+    def activate(self):
+        run('xdotool', 'windowactivate', '--sync', self.id)
+
+    def settled(self, timeout=5.0):
+        """Waits until the outer rectangle holds still for a while; returns it."""
+        seen = [self.outer()]
+        wait_for(lambda: seen.append(self.outer()) or seen[-4:] == [seen[-1]] * 4, timeout, 0.05)
+        return seen[-1]
+
+    def keeps(self, size, seconds=0.4):
+        """Whether the window stays at that size for a while, polled rather than looked at once."""
+        return not wait_for(lambda: self.size() != size, seconds)
+
+
+class Program:
+    """The built program, started with its clock on a day of December 2026 (or at any libfaketime
+    setting, or with the machine's own clock when neither is given)."""
+
+    def __init__(self, day=15, clock=None, environment=None, command=None):
+        env = dict(os.environ, **(environment or {}))
+        if day or clock:
+            library = next(path for path in ('/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1',
+                                             '/usr/lib/faketime/libfaketimeMT.so.1') if os.path.exists(path))
+            # The multi-threaded library: with the plain one a Qt event loop now and then stalls. File
+            # times stay real: faked ones make fontconfig think its caches stale and rewrite them.
+            env.update(LD_PRELOAD=library, FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00',
+                       FAKETIME_DONT_FAKE_MONOTONIC='1', NO_FAKE_STAT='1')
+        env.pop('QT_QPA_PLATFORM', None)
+        if SCALE > 1 and BUILD == 'linux':
+            env['QT_SCALE_FACTOR'] = str(SCALE)
+        command = command or [PROGRAM]
+        self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        # Whose windows to look for: the process started, unless it runs the program as a child.
+        self.pid = self.process.pid
+        self.main = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *failure):
+        self.close()
+
+    def close(self):
+        for pid in {self.pid, self.process.pid}:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        self.process.communicate(timeout=10)
+
+    def windows(self, title):
+        found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.pid),
+                                '--name', f'^{title}$'], capture_output=True, text=True)
+        return [Window(id) for id in found.stdout.split()]
+
+    def window(self, title, timeout=15):
+        """The visible window with that title, once the window manager has framed it."""
+        found = wait_for(lambda: [w for w in self.windows(title) if w.frame()], timeout, 0.05)
+        if not found:
+            raise AssertionError(f'no framed window titled {title}; the program said: {self.error_text()}')
+        return found[-1]
+
+    def error_text(self):
+        return self.process.stderr.read() if self.process.poll() is not None else '(still running)'
+
+    def wait(self, timeout=10):
+        return self.process.wait(timeout)
+
+
+class MainWindow(Program):
+    """The program's main window as a user sees it: where its client area starts, what it shows,
+    where the titles of its menu bar are."""
+
+    def __init__(self, day=15, **options):
+        super().__init__(day, **options)
+        self.main = self.window('Brelunda')
+        self.main.settled()
+        self.main.activate()
+        self.locate()
+
+    def locate(self):
+        """The picture's corner is free of text, so it tells where the client area starts."""
+        corner = picture(SCALE)[:40 * SCALE, :100 * SCALE]
+
+        # Enlarged, it is found loosely: how closely it matches is for the scale's own test to judge.
+        tolerance, allowed = (2, 0) if SCALE == 1 else (40, corner.size // 30)
+
+        def found():
+            x, y, width, height = self.main.client()
+            shot = screenshot()
+            misses = [differing(shot[y + dy:y + dy + corner.shape[0], x:x + corner.shape[1]], corner, tolerance)
+                      for dy in range(60 * SCALE)]
+            dy = min(range(len(misses)), key=misses.__getitem__)
+            return (x, y, width, height, dy) if misses[dy] <= allowed else None
+        place = wait_for(found, 5)
+        if not place:
+            raise AssertionError("the picture is not at the client area's top-left corner")
+        x, y, width, height, self.menu_height = place
+        self.origin = (x, y + self.menu_height)
+        self.area = (x, y + self.menu_height, width, height - self.menu_height)
+
+    def client_area(self, shot=None):
+        x, y, width, height = self.area
+        return (screenshot() if shot is None else shot)[y:y + height, x:x + width]
+
+    def shows(self, expected, timeout=3.0):
+        """Polls until the client area shows exactly that picture."""
+        if not wait_for(lambda: differing(self.client_area(), expected) == 0, timeout):
+            return False
+        # The menu bar keeps an item highlighted for a moment after its access key; a key pressed
+        # meanwhile goes to the highlighted bar instead.
+        time.sleep(0.15)
+        return True
+
+    def still_shows(self, expected):
+        """After a command that must do nothing: time for it to do something all the same."""
+        time.sleep(0.4)
+        return differing(self.client_area(), expected) == 0
+
+    def menu_titles(self, shot=None):
+        """The five titles on the menu bar, as (left, top, right, bottom) around their letters."""
+        shot = screenshot() if shot is None else shot
+        x, y, width, _ = self.main.client()
+        bar = shot[y + 2:y + self.menu_height - 1, x:x + width].mean(axis=2) < 215
+        columns = numpy.nonzero(bar.any(axis=0))[0]
+        titles = []
+        for column in columns:
+            rows = numpy.nonzero(bar[:, column])[0]
+            box = [x + column, y + 2 + rows[0], x + column, y + 2 + rows[-1]]
+            if titles and column - (titles[-1][2] - x) <= 6 * SCALE:
+                titles[-1] = [titles[-1][0], min(titles[-1][1], box[1]), box[2], max(titles[-1][3], box[3])]
+            else:
+                titles.append(box)
+        return titles
+
+    def click_title(self, index):
+        left, top, right, bottom = self.menu_titles()[index]
+        click((left + right) // 2, (top + bottom) // 2)
+        # Off the bar again: a pointer left over a title keeps it highlighted.
+        run('xdotool', 'mousemove', '0', '0')
+
+    @staticmethod
+    def greyed(shot, title):
+        """Whether a title's letters are drawn greyed, as a disabled item's are."""
+        left, top, right, bottom = title
+        darkest = shot[top:bottom + 1, left:right + 1].mean(axis=2).min()
+        if darkest > 120:
+            return True
+        if darkest < 80:
+            return False
+        raise AssertionError(f'a menu title that is neither black nor grey ({darkest})')
+
+
+_references = {}
+
+
+def reference(day):
+    """What the program shows when started on that day, with no other window open."""
+    if day not in _references:
+        with MainWindow(day) as program:
+            _references[day] = program.client_area()
+    return _references[day]
+
+
+def main():
+    if not os.environ.get('DISPLAY'):
+        raise SystemExit('run under tests/with-display.sh')
+    unittest.main(verbosity=2)

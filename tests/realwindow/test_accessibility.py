@@ -1,0 +1,137 @@
+"""What a screen reader finds in the program: the window's name, the four labels with the day's
+texts, the menu with captions, access keys and enabled states, each step's new texts announced,
+and the About window as a modal dialog with its credits. Read over AT-SPI, as Orca reads it,
+in a D-Bus session of the test's own."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import tomllib
+import unittest
+
+from harness import SOURCE, Program, key, main, wait_for
+
+if '--private-session' not in sys.argv:
+    # Without a runtime directory of its own the accessibility bus of every session listens on
+    # one path, and concurrent sessions take it from each other.
+    runtime = tempfile.mkdtemp(prefix='brelunda-a11y-')
+    status = subprocess.run(['dbus-run-session', '--', sys.executable, *sys.argv, '--private-session'],
+                            env=dict(os.environ, XDG_RUNTIME_DIR=runtime)).returncode
+    shutil.rmtree(runtime, ignore_errors=True)
+    sys.exit(status)
+sys.argv.remove('--private-session')
+
+import gi  # noqa: E402
+
+gi.require_version('Atspi', '2.0')
+from gi.repository import GLib  # noqa: E402
+import pyatspi  # noqa: E402
+
+
+def readings():
+    with open(os.path.join(SOURCE, 'messages', 'catalogue.toml'), 'rb') as source:
+        entries = tomllib.load(source)['entry']
+    return {entry['day']: [entry['day_text'], entry['title'], '\n'.join(entry['verse']),
+                           '\n'.join(entry['commentary'])] for entry in entries}
+
+
+def pump():
+    """Lets events arrive: libatspi hands them over from GLib's default main context."""
+    while GLib.MainContext.default().iteration(False):
+        pass
+
+
+def fresh(accessible):
+    accessible.clearCache()
+    return accessible
+
+
+def find(root, role, name=None):
+    return [a for a in pyatspi.findAllDescendants(fresh(root), lambda a: a.getRole() == role)
+            if name is None or a.name == name]
+
+
+def enabled(item):
+    return fresh(item).getState().contains(pyatspi.STATE_ENABLED)
+
+
+def press(item):
+    action = item.queryAction()
+    action.doAction([action.getName(i) for i in range(action.nActions)].index('Press'))
+
+
+class ScreenReader(unittest.TestCase):
+
+    def setUp(self):
+        self.program = Program(15, environment={'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1'})
+        self.addCleanup(self.program.close)
+
+        def application():
+            desktop = fresh(pyatspi.Registry.getDesktop(0))
+            for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
+                if app is not None and app.get_process_id() == self.program.process.pid and app.childCount:
+                    frames = find(app, pyatspi.ROLE_FRAME, 'Brelunda')
+                    return frames and (app, frames[0])
+            return None
+        self.app, self.frame = wait_for(application, 10) or self.fail('not on the accessibility bus')
+        self.events = []
+        pyatspi.Registry.registerEventListener(self.changed, 'object:property-change:accessible-name')
+        self.addCleanup(pyatspi.Registry.deregisterEventListener, self.changed,
+                        'object:property-change:accessible-name')
+
+    def changed(self, event):
+        # The event carries the object; a screen reader asks it for its new name.
+        self.events.append((event.source, event.source.name))
+
+    def texts(self):
+        return [fresh(label).name for label in find(self.frame, pyatspi.ROLE_LABEL)]
+
+    def item(self, caption):
+        return find(self.frame, pyatspi.ROLE_MENU_ITEM, caption)[0]
+
+    def test_windowLabelsAndMenuAreReadAndStepsAnnounced(self):
+        days = readings()
+        self.assertTrue(wait_for(lambda: self.texts() == days[15], 3), self.texts())
+        bar = find(self.frame, pyatspi.ROLE_MENU_BAR)[0]
+        titles = [bar.getChildAtIndex(i) for i in range(bar.childCount)]
+        self.assertEqual([(t.name, t.queryAction().getKeyBinding(0).upper()) for t in titles],
+                         [('Arquivo', 'ALT+A'), ('Anterior', 'ALT+N'), ('Próximo', 'ALT+P'), ('Hoje', 'ALT+H'),
+                          ('Ajuda', 'ALT+U')])
+        self.assertEqual([enabled(t) for t in titles], [True, True, True, False, True])
+        for title, command in [(titles[0], 'Sair'), (titles[4], 'Sobre')]:
+            self.assertEqual([c.name for c in find(title, pyatspi.ROLE_MENU_ITEM)], [command])
+
+        labels = find(self.frame, pyatspi.ROLE_LABEL)
+        pump()
+        self.events.clear()
+        press(self.item('Próximo'))
+        self.assertTrue(wait_for(lambda: self.texts() == days[16], 3), self.texts())
+        self.assertTrue(enabled(self.item('Hoje')))
+        # Each changed label says so, as a screen reader hears it: with its new text.
+        changed = {i: new for i, (old, new) in enumerate(zip(days[15], days[16])) if old != new}
+
+        def announced():
+            pump()
+            return {labels.index(source): name for source, name in self.events if source in labels}
+        self.assertEqual(wait_for(lambda: announced() == changed and announced(), 3), changed)
+
+    def test_aboutIsAModalDialogWithItsCredits(self):
+        # Opened by keys: through its accessible action the reply would wait for the About's own loop.
+        self.program.window('Brelunda').activate()
+        key('alt+u')
+        time.sleep(0.3)
+        key('s')
+        dialog = wait_for(lambda: pump() or find(self.app, pyatspi.ROLE_DIALOG, 'Mensagens'), 5)
+        self.assertTrue(dialog, 'no dialog appeared')
+        self.assertTrue(fresh(dialog[0]).getState().contains(pyatspi.STATE_MODAL))
+        texts = [label.name for label in find(dialog[0], pyatspi.ROLE_LABEL)]
+        self.assertEqual(len(texts), 7)
+        self.assertTrue(all(text.strip() for text in texts), texts)
+        self.assertEqual(len(find(dialog[0], pyatspi.ROLE_SEPARATOR)), 2)
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,73 @@
+"""Starting the program on a day: where its window opens, what it shows, and which day that is
+when the clock sits at the edges of days, months, time zones and daylight-saving changes."""
+
+import datetime
+import time
+import zoneinfo
+
+from harness import (LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, MainWindow, Program, key, label_ink, main,
+                     picture, reference, run, wait_for)
+import unittest
+
+
+def local(zone, text):
+    """The libfaketime setting and environment that start the clock at that local time there."""
+    instant = datetime.datetime.fromisoformat(text).replace(tzinfo=zoneinfo.ZoneInfo(zone))
+    # A relative offset holds the instant whatever zone the program is told to use.
+    offset = int(instant.timestamp() - time.time())
+    return {'clock': f'{offset:+d}', 'environment': {'TZ': zone}}
+
+
+class StartOnADay(unittest.TestCase):
+
+    def test_opensCentredWithTodaysReadingInItsLabels(self):
+        for day in (1, 15, 31):
+            with self.subTest(day=day), MainWindow(day) as program:
+                self.assertEqual(run('xdotool', 'getwindowname', program.main.id).strip(), 'Brelunda')
+                self.assertEqual(program.main.size(), MAIN_OUTER)
+                self.assertTrue(program.main.centred(), program.main.outer())
+                stray, not_green, labels = label_ink(program.client_area(), picture(), LABELS)
+                self.assertEqual((stray, not_green), (0, 0))
+                self.assertTrue(all(pixels > 20 for pixels, _ in labels), labels)
+                # The right-aligned verse and commentary end on the labels' common right edge.
+                for _, end in labels[2:]:
+                    self.assertLessEqual(abs(end - LABELS_RIGHT_EDGE), 1, labels)
+
+    def test_firstShownWhereAndAsLargeAsItStays(self):
+        with Program(15) as program:
+            windows = wait_for(lambda: program.windows('Brelunda'), 15, 0)
+            places = []
+            end = time.monotonic() + 0.4
+            while time.monotonic() < end:
+                place = windows[-1].client()
+                if not places or places[-1] != place:
+                    places.append(place)
+            self.assertEqual(len(places), 1, places)
+            self.assertEqual(program.window('Brelunda').settled()[2:], MAIN_OUTER)
+            self.assertEqual(windows[-1].client(), places[0])
+
+    def test_dayOfTheMonthIsTheLocalOne(self):
+        for zone, start, expected in [('UTC', '2028-02-29 12:00:00', 29),
+                                      ('Etc/GMT+12', '2026-12-15 18:00:00', 15),
+                                      ('Pacific/Kiritimati', '2026-12-16 01:00:00', 16)]:
+            expected_image = reference(expected)
+            with self.subTest(zone=zone, start=start), MainWindow(**local(zone, start)) as program:
+                self.assertTrue(program.shows(expected_image))
+
+    # Past midnight the shown day stays; "&Hoje" reads the clock afresh and shows the new day.
+    def test_pastMidnightHojeShowsTheNewDay(self):
+        # Clocks in Santiago jump from 24:00 straight to 01:00 on this night.
+        for zone, start, day in [('America/Santiago', '2026-09-05 23:59:55', 5)]:
+            days = {shown: reference(shown) for shown in (day - 1, day, day + 1)}
+            with self.subTest(zone=zone), MainWindow(**local(zone, start)) as program:
+                self.assertTrue(program.shows(days[day]))
+                time.sleep(6)
+                self.assertTrue(program.shows(days[day]))
+                key('alt+n')
+                self.assertTrue(program.shows(days[day - 1]))
+                key('alt+h')
+                self.assertTrue(program.shows(days[day + 1]))
+
+
+if __name__ == '__main__':
+    main()
