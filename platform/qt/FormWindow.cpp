@@ -15,10 +15,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QResource>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <cmath>
+#include <cstdio>
 
 namespace forms::qt {
 
@@ -30,6 +32,21 @@ QString qstr(std::string_view text) {
 // Where the build put an asset the descriptions name.
 QString assetPath(std::string_view name, const char* extension) {
     return QStringLiteral(":/ui/assets/") + qstr(name) + QLatin1String(extension);
+}
+
+// The build decodes the picture into raw pixels ("P6 width height 255", then RGB rows), stored
+// uncompressed: the image is read where it lies, with no decoder and no image plugin to load.
+QImage decodedPicture(std::string_view name) {
+    const QResource resource(assetPath(name, ".ppm"));
+    const auto* data = reinterpret_cast<const char*>(resource.data());
+    const qint64 size = resource.size();
+    int width = 0, height = 0, header = 0;
+    if (!data || resource.compressionAlgorithm() != QResource::NoCompression ||
+        std::sscanf(data, "P6 %d %d 255%n", &width, &height, &header) != 2 || header == 0 ||
+        size != header + 1 + qint64(width) * height * 3)
+        raiseInvalidPicture(name);
+    return QImage(reinterpret_cast<const uchar*>(data + header + 1), width, height, qsizetype(width) * 3,
+                  QImage::Format_RGB888);
 }
 
 // One icon per file for the life of the program. Qt caches an icon's pixmaps under that icon's
@@ -150,11 +167,8 @@ public:
         : QWidget(parent)
         , background_(colourOf(description.backColour, parent->palette())) {
         setObjectName(QStringLiteral("client"));
-        if (!description.picture.empty()) {
-            picture_ = QPixmap(assetPath(description.picture, ".jpg"));
-            if (picture_.isNull())
-                raiseInvalidPicture(description.picture);
-        }
+        if (!description.picture.empty())
+            picture_ = QPixmap::fromImage(decodedPicture(description.picture));
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
