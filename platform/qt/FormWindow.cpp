@@ -49,16 +49,26 @@ QImage decodedPicture(std::string_view name) {
                   QImage::Format_RGB888);
 }
 
-// One icon per file for the life of the program. Qt caches an icon's pixmaps under that icon's
+// One icon per asset for the life of the program. Qt caches an icon's pixmaps under that icon's
 // own key, and the X11 window system asks for them at every showing: a window built afresh each
 // time it is shown would otherwise leave a new set of pixmaps in the cache at every showing.
-QIcon iconFor(const QString& path) {
+// The build gives each icon's two images as PNG, read without an image plugin.
+QIcon iconFor(std::string_view name) {
     static QHash<QString, QIcon> icons;
     static const bool releasedAtExit = (qAddPostRoutine([] { icons.clear(); }), true);
     Q_UNUSED(releasedAtExit);
-    auto found = icons.constFind(path);
-    if (found == icons.constEnd())
-        found = icons.insert(path, QIcon(path));
+    const QString key = qstr(name);
+    auto found = icons.constFind(key);
+    if (found == icons.constEnd()) {
+        QIcon icon;
+        for (const char* size : {"-32.png", "-16.png"}) {
+            const QString file = assetPath(name, size);
+            if (!QFile::exists(file))
+                raiseFileNotFound(name);
+            icon.addFile(file);
+        }
+        found = icons.insert(key, icon);
+    }
     return *found;
 }
 
@@ -265,10 +275,7 @@ FormWindow::FormWindow(const FormDescription& description)
     setWindowTitle(qstr(description.caption));
     // An icon is loaded only when the window system first asks for it: check it is there now,
     // so a build that lost it fails at once instead of showing a window without one.
-    const QString icon = assetPath(description.icon, ".ico");
-    if (!QFile::exists(icon))
-        raiseFileNotFound(description.icon);
-    setWindowIcon(iconFor(icon));
+    setWindowIcon(iconFor(description.icon));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
