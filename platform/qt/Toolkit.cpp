@@ -5,11 +5,13 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMessageBox>
+#include <QResource>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 namespace forms::qt {
 
@@ -19,10 +21,20 @@ int argumentCount = 1;
 char programName[] = "brelunda";
 char* arguments[] = {programName, nullptr};
 
-constexpr const char* embeddedFonts[] = {
-    ":/ui/fonts/LiberationSerif-Bold.ttf",       ":/ui/fonts/LiberationSerif-BoldItalic.ttf",
-    ":/ui/fonts/LiberationSans-Bold.ttf",        ":/ui/fonts/LiberationSans-Regular.ttf",
-    ":/ui/fonts/texgyrechorus-mediumitalic.otf",
+// Each style of the embedded families, in the executable's resources.
+struct EmbeddedFont {
+    std::string_view family;
+    bool bold;
+    bool italic;
+    const char* resource;
+};
+constexpr EmbeddedFont embeddedFonts[] = {
+    {"Brelunda Serif", true, false, ":/ui/fonts/LiberationSerif-Bold.ttf"},
+    {"Brelunda Serif", true, true, ":/ui/fonts/LiberationSerif-BoldItalic.ttf"},
+    {"Brelunda Sans", true, false, ":/ui/fonts/LiberationSans-Bold.ttf"},
+    {"Brelunda Sans", false, false, ":/ui/fonts/LiberationSans-Regular.ttf"},
+    // The script face comes in one style, slanted by design and drawn bold as it is.
+    {"Brelunda Script", true, false, ":/ui/fonts/texgyrechorus-mediumitalic.otf"},
 };
 
 // Menus and message boxes use the plain interface face at the size of an 8-point interface font.
@@ -37,16 +49,25 @@ void hideWindows() {
         window->hide();
 }
 
-void loadEmbeddedFonts() {
-    for (const char* path : embeddedFonts) {
-        if (QFontDatabase::addApplicationFont(QString::fromLatin1(path)) < 0)
-            raiseFileNotFound(path);
+// Registers the style of an embedded family the first time a window asks for it, so the About
+// window's faces cost nothing until it opens. Qt reads the font where it lies in the executable
+// (stored uncompressed), rather than from a copy.
+void registerFont(std::string_view family, bool bold, bool italic) {
+    static std::set<const char*> registered;
+    for (const EmbeddedFont& font : embeddedFonts) {
+        if (font.family != family || font.bold != bold || font.italic != italic)
+            continue;
+        if (registered.count(font.resource))
+            return;
+        const QResource resource(QString::fromLatin1(font.resource));
+        if (!resource.data() || resource.compressionAlgorithm() != QResource::NoCompression ||
+            QFontDatabase::addApplicationFontFromData(QByteArray::fromRawData(
+                reinterpret_cast<const char*>(resource.data()), qsizetype(resource.size()))) < 0)
+            raiseFileNotFound(font.resource);
+        registered.insert(font.resource);
+        return;
     }
-    for (const EmbeddedFace& embedded : embeddedFaces)
-        QFont::insertSubstitution(qstr(embedded.face), qstr(embedded.family));
-    QFont interfaceFont(qstr(embeddedFaceFor("MS Sans Serif")->family));
-    interfaceFont.setPixelSize(interfacePixelSize);
-    QApplication::setFont(interfaceFont);
+    raiseFileNotFound(family);
 }
 
 [[noreturn]] void report(const RuntimeError& error) {
@@ -81,10 +102,20 @@ Toolkit::~Toolkit() {
 
 std::unique_ptr<forms::FormWindow> Toolkit::makeWindow(const FormDescription& description) {
     // Here rather than at start-up: a face that fails to load is then a run-time error of the
-    // program's, reported like any other.
-    if (!fontsLoaded_) {
-        loadEmbeddedFonts();
-        fontsLoaded_ = true;
+    // program's, reported like any other. A window's faces are registered together, before any
+    // is matched: each registration makes Qt build its font database again.
+    const std::string_view interfaceFamily = embeddedFaceFor("MS Sans Serif")->family;
+    registerFont(interfaceFamily, false, false);
+    for (const LabelDescription& label : description.labels) {
+        const EmbeddedFace* embedded = embeddedFaceFor(label.font.face);
+        if (embedded)
+            registerFont(embedded->family, label.font.bold, label.font.italic && !embedded->slanted);
+    }
+    if (!interfaceFontSet_) {
+        QFont interfaceFont(qstr(interfaceFamily));
+        interfaceFont.setPixelSize(interfacePixelSize);
+        QApplication::setFont(interfaceFont);
+        interfaceFontSet_ = true;
     }
     return std::make_unique<FormWindow>(description);
 }
@@ -97,12 +128,13 @@ QFont fontFor(const FontDescription& description) {
     const EmbeddedFace* embedded = embeddedFaceFor(description.face);
     if (!embedded)
         raiseFileNotFound(description.face);
+    const bool italic = description.italic && !embedded->slanted;
     QFont font(qstr(embedded->family));
     // Point sizes are laid out for 96 dots per inch; pixel sizes keep the layout whatever the
     // screen reports, and scale with the device pixel ratio like everything else.
     font.setPixelSize(pixelsForPoints(description.points));
     font.setWeight(description.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(description.italic && !embedded->slanted);
+    font.setItalic(italic);
     font.setStyleStrategy(QFont::PreferMatch);
     // Qt falls back to another face without a word; the layout is made for ours alone.
     if (QFontInfo(font).family() != qstr(embedded->family))

@@ -19,7 +19,7 @@ public:
 
 private:
     QApplication application_;
-    bool fontsLoaded_ = false;
+    bool interfaceFontSet_ = false;
 };
 
 // The embedded face that stands in for the one a layout names, at the layout's pixel size.
