@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 
 namespace forms::qt {
 
@@ -34,25 +34,24 @@ QString assetPath(std::string_view name, const char* extension) {
     return QStringLiteral(":/ui/assets/") + qstr(name) + QLatin1String(extension);
 }
 
-// The build decodes the picture into raw pixels ("P6 width height 255", then RGB rows), stored
-// uncompressed: the image is read where it lies, with no decoder and no image plugin to load.
-QImage decodedPicture(std::string_view name) {
-    const QResource resource(assetPath(name, ".ppm"));
-    const auto* data = reinterpret_cast<const char*>(resource.data());
-    const qint64 size = resource.size();
-    int width = 0, height = 0, header = 0;
-    if (!data || resource.compressionAlgorithm() != QResource::NoCompression ||
-        std::sscanf(data, "P6 %d %d 255%n", &width, &height, &header) != 2 || header == 0 ||
-        size != header + 1 + qint64(width) * height * 3)
-        raiseInvalidPicture(name);
-    return QImage(reinterpret_cast<const uchar*>(data + header + 1), width, height, qsizetype(width) * 3,
-                  QImage::Format_RGB888);
+// The build turns the picture and the icons into raw pixels (width, height, then 32-bit pixels
+// from the top), stored uncompressed: the images are read where they lie, with no decoder and no
+// image plugin to load. Null when the build has no such asset.
+QImage rawPixels(std::string_view name, QImage::Format format) {
+    const QResource resource(assetPath(name, ".pixels"));
+    const uchar* data = resource.data();
+    quint32 size[2] = {};
+    if (!data || resource.compressionAlgorithm() != QResource::NoCompression || resource.size() < 8)
+        return {};
+    std::memcpy(size, data, sizeof size);
+    if (resource.size() != 8 + qint64(size[0]) * size[1] * 4)
+        return {};
+    return QImage(data + 8, int(size[0]), int(size[1]), qsizetype(size[0]) * 4, format);
 }
 
 // One icon per asset for the life of the program. Qt caches an icon's pixmaps under that icon's
 // own key, and the X11 window system asks for them at every showing: a window built afresh each
 // time it is shown would otherwise leave a new set of pixmaps in the cache at every showing.
-// The build gives each icon's two images as PNG, read without an image plugin.
 QIcon iconFor(std::string_view name) {
     static QHash<QString, QIcon> icons;
     static const bool releasedAtExit = (qAddPostRoutine([] { icons.clear(); }), true);
@@ -61,11 +60,11 @@ QIcon iconFor(std::string_view name) {
     auto found = icons.constFind(key);
     if (found == icons.constEnd()) {
         QIcon icon;
-        for (const char* size : {"-32.png", "-16.png"}) {
-            const QString file = assetPath(name, size);
-            if (!QFile::exists(file))
+        for (const char* size : {"-32", "-16"}) {
+            const QImage image = rawPixels(std::string(name) + size, QImage::Format_ARGB32);
+            if (image.isNull())
                 raiseFileNotFound(name);
-            icon.addFile(file);
+            icon.addPixmap(QPixmap::fromImage(image));
         }
         found = icons.insert(key, icon);
     }
@@ -177,8 +176,11 @@ public:
         : QWidget(parent)
         , background_(colourOf(description.backColour, parent->palette())) {
         setObjectName(QStringLiteral("client"));
-        if (!description.picture.empty())
-            picture_ = QPixmap::fromImage(decodedPicture(description.picture));
+        if (!description.picture.empty()) {
+            picture_ = rawPixels(description.picture, QImage::Format_RGB32);
+            if (picture_.isNull())
+                raiseInvalidPicture(description.picture);
+        }
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
@@ -189,13 +191,13 @@ protected:
         if (picture_.isNull())
             return;
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(QRectF(QPointF(0, 0), picture_.deviceIndependentSize()), picture_,
-                           QRectF(picture_.rect()));
+        painter.drawImage(QRectF(QPointF(0, 0), picture_.deviceIndependentSize()), picture_,
+                          QRectF(picture_.rect()));
     }
 
 private:
     QColor background_;
-    QPixmap picture_;
+    QImage picture_;
 };
 
 class FormWindow::LabelControl : public forms::Control {
