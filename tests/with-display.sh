@@ -25,13 +25,21 @@ display=$(tr -dc '0-9' <"$workdir/display")
 [[ -n $display ]] || { echo "Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$display"
 
-# openbox is ready when it has run its start-up command; the root window's WM check alone races.
-openbox --startup "touch $workdir/wm-ready" >"$workdir/openbox.log" 2>&1 &
+# The window manager is ready when it has run its start-up command; the root window's WM check
+# alone races. BRELUNDA_WM=i3 gives a tiling one instead of openbox, logging every request it gets
+# to $BRELUNDA_WM_LOG.
+export BRELUNDA_WM_LOG=$workdir/wm.log
+if [[ ${BRELUNDA_WM:-openbox} == i3 ]]; then
+    printf 'font pango:monospace 8\nexec touch %s/wm-ready\n' "$workdir" >"$workdir/i3.config"
+    i3 -c "$workdir/i3.config" -d all >"$BRELUNDA_WM_LOG" 2>&1 &
+else
+    openbox --startup "touch $workdir/wm-ready" >"$BRELUNDA_WM_LOG" 2>&1 &
+fi
 wm_pid=$!
 for _ in $(seq 400); do
     [[ -e $workdir/wm-ready ]] && break
     sleep 0.05
 done
-[[ -e $workdir/wm-ready ]] || { echo "openbox did not start" >&2; cat "$workdir/openbox.log" >&2; exit 1; }
+[[ -e $workdir/wm-ready ]] || { echo "the window manager did not start" >&2; cat "$BRELUNDA_WM_LOG" >&2; exit 1; }
 
 "$@"

@@ -14,7 +14,7 @@ mode=${1:-}
 build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libjpeg-turbo-progs python3)
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
     lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 devscripts dpkg-dev
-    at-spi2-core python3-pyatspi python3-numpy icoutils fontconfig
+    at-spi2-core python3-pyatspi python3-numpy icoutils fontconfig i3-wm
     libx11-dev libxdamage-dev valgrind strace)
 
 install_missing() {

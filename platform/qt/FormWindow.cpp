@@ -6,6 +6,7 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
@@ -111,12 +112,15 @@ QString controlName(std::string_view name, int index) {
 // window manager cannot say beforehand what frame it will draw.
 constexpr QMargins layoutFrame(4, 4 + 19, 4, 4);
 
-// How often, and how many times, a newly shown window looks for its frame.
-constexpr int frameWatchInterval = 20;
-constexpr int frameWatchLimit = 100;
+// How long a window's size and place must stay put before the window manager is taken to have
+// settled; how often, and for how long, a newly shown window looks for its frame meanwhile.
+constexpr int settleDelay = 100;
+constexpr int framePollInterval = 20;
+constexpr int frameWaitLimit = 2000;
 
-// How long a window's size must stay put before it is held against what the window system said.
-constexpr int sizeCheckDelay = 100;
+// Refused requests in a row after which the window stops asking for its size until the window
+// manager changes it: a tiling window manager never grants one.
+constexpr int refusalLimit = 3;
 
 // A windowless line drawn over the labels.
 class LineControl : public QWidget {
@@ -205,6 +209,7 @@ public:
     explicit LabelControl(QLabel* label)
         : label_(label) {}
     void setCaption(std::string_view utf8) override { label_->setText(qstr(utf8)); }
+    QLabel* label() const { return label_; }
 
 private:
     QLabel* label_;
@@ -242,13 +247,13 @@ public:
         const int frame = window_.outerGeometry().height() - window_.QWidget::height();
         const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
         if (inner != window_.QWidget::height())
-            window_.resize(window_.QWidget::width(), inner);
+            window_.request(QSize(window_.QWidget::width(), inner));
     }
     void setWidth(float twips) override {
         const int frame = window_.outerGeometry().width() - window_.QWidget::width();
         const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
         if (inner != window_.QWidget::width())
-            window_.resize(inner, window_.QWidget::height());
+            window_.request(QSize(inner, window_.QWidget::height()));
     }
 
 private:
@@ -263,17 +268,8 @@ FormWindow::FormWindow(const FormDescription& description)
     static const bool accessibleInstalled = (QAccessible::installFactory(accessibleFor), true);
     Q_UNUSED(accessibleInstalled);
     setObjectName(qstr(description.name));
-    // A window manager puts its frame around the window some time after it is shown, and may
-    // tell the window with no event at all; until the frame is there, look for it now and then.
-    frameWatch_.setInterval(frameWatchInterval);
-    connect(&frameWatch_, &QTimer::timeout, this, [this] {
-        frameChanged();
-        if (!frameMargins_.isNull() || ++frameWatchTicks_ >= frameWatchLimit)
-            frameWatch_.stop();
-    });
-    sizeCheck_.setSingleShot(true);
-    sizeCheck_.setInterval(sizeCheckDelay);
-    connect(&sizeCheck_, &QTimer::timeout, this, &FormWindow::sizeSettled);
+    settle_.setSingleShot(true);
+    connect(&settle_, &QTimer::timeout, this, &FormWindow::settled);
     setWindowTitle(qstr(description.caption));
     // An icon is loaded only when the window system first asks for it: check it is there now,
     // so a build that lost it fails at once instead of showing a window without one.
@@ -384,7 +380,8 @@ forms::Control* FormWindow::control(std::string_view name) {
 }
 
 QLabel* FormWindow::label(std::string_view name, int index) const {
-    return client_->findChild<QLabel*>(controlName(name, index), Qt::FindDirectChildrenOnly);
+    const auto found = controls_.find(controlName(name, index).toStdString());
+    return found == controls_.end() ? nullptr : found->second->label();
 }
 
 QAction* FormWindow::action(std::string_view name) const {
@@ -428,26 +425,23 @@ bool FormWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Resize:
-        measureFrame();
         // The program's own resizes raise the event at once. The window manager's wait until it
         // has settled: it tells a new state and the size that goes with it one after the other,
         // in either order, and the size rule acting in between would take a maximised window
         // for a normal one, or the other way round, and leave it in the wrong place.
-        if (event->spontaneous())
-            resizePending_ = true;
-        else
+        if (!event->spontaneous())
             raiseResize();
-        sizeCheck_.start();
+        else if (size() == refused_)
+            break;
+        settle_.start(settleDelay);
         break;
     case QEvent::WindowStateChange:
-        resizePending_ = true;
-        sizeCheck_.start();
+    case QEvent::Move: // the window manager's frame arrives with a move, or with no event at all
+        settle_.start(settleDelay);
         break;
     case QEvent::Show:
-        frameWatch_.start();
-        break;
-    case QEvent::Move:
-        frameChanged();
+        frameWait_.setRemainingTime(frameWaitLimit);
+        settle_.start(framePollInterval);
         break;
     default:
         break;
@@ -455,36 +449,45 @@ bool FormWindow::event(QEvent* event) {
     return handled;
 }
 
-void FormWindow::frameChanged() {
-    if (!isVisible() || !measureFrame())
-        return;
-    // A frame comes with a restore or a maximise too, and like them waits for the window manager
-    // to settle.
-    resizePending_ = true;
-    sizeCheck_.start();
+void FormWindow::request(QSize size) {
+    requested_ = size;
+    resize(size);
 }
 
-void FormWindow::sizeSettled() {
+void FormWindow::settled() {
     if (!isVisible() || !windowHandle())
         return;
-    // A window manager turns down a resize asked for while the user drags the frame, and Qt takes
-    // its answer, the size left as it was, for no news: the widget goes on believing in the size
-    // it asked for. So whenever the window system reported another size last, that size is asked
-    // for again until it is there. (The report may also be an old one that came late, when the
-    // window already has the size: asking again then changes nothing.)
-    if (windowHandle()->geometry().size() != size()) {
-        windowHandle()->resize(size());
-        sizeCheck_.start();
+    const bool framed = !windowHandle()->frameMargins().isNull();
+    if (!framed && !frameWait_.hasExpired()) {
+        settle_.start(framePollInterval);
         return;
     }
-    if (resizePending_) {
-        resizePending_ = false;
-        measureFrame();
-        raiseResize();
+    // A window manager may turn a requested size down: one that tiles always does; openbox does
+    // while the user drags the frame, and tells nothing, so Qt goes on believing in the size it
+    // asked for. Asked for again it is granted once the drag is over; asked for without end it
+    // would keep the program busy ten times a second.
+    const QSize given = windowHandle()->geometry().size();
+    if (requested_ && given != *requested_) {
+        if (++refusals_ >= refusalLimit) {
+            refused_ = given;
+            refusals_ = 0;
+            requested_.reset();
+            return;
+        }
+        if (given != size()) {
+            windowHandle()->resize(size());
+            settle_.start(settleDelay);
+            return;
+        }
+    } else {
+        refusals_ = 0;
     }
+    requested_.reset();
+    refused_ = QSize();
+    raiseResize();
     // Centring waits for the frame and for the size rule's answers to it: a move asked for while
     // a resize is on its way is undone by it, as Qt resizes at the position last reported.
-    if (centreWhenFramed_ && !frameMargins_.isNull()) {
+    if (centreWhenFramed_ && framed) {
         centreWhenFramed_ = false;
         if (windowState() == Qt::WindowNoState)
             centre(outerGeometry().size());
@@ -501,15 +504,6 @@ QMargins FormWindow::frame() const {
     // frame the window manager announced is the one the window will get.
     const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     return margins.isNull() && announcedFrame_ ? *announcedFrame_ : margins;
-}
-
-bool FormWindow::measureFrame() {
-    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (!margins.isNull())
-        announcedFrame_.reset();
-    const bool changed = margins != frameMargins_;
-    frameMargins_ = margins;
-    return changed;
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "platform/toolkit.h"
 
+#include <QDeadlineTimer>
 #include <QMargins>
 #include <QPixmap>
 #include <QPointer>
@@ -67,14 +68,14 @@ private:
 
     void buildMenu();
     void raiseResize();
-    // Whether the window manager's frame changed since last measured.
-    bool measureFrame();
     void centre(QSize outerSize);
     // The window manager's frame, once Qt or the window manager itself has told it; else none.
     QMargins frame() const;
-    void frameChanged();
-    // Called once the window has kept its size for a while.
-    void sizeSettled();
+    // The program's own resize, remembered until the window manager has answered it.
+    void request(QSize size);
+    // Once the window manager has let the window be for a while: holds the size against what
+    // the window system says, then raises the resize event.
+    void settled();
 
     const FormDescription& description_;
     QMenuBar* menuBar_ = nullptr;
@@ -83,14 +84,15 @@ private:
     std::map<std::string, std::unique_ptr<MenuItemHandle>, std::less<>> menuItems_;
     std::unique_ptr<OuterFrame> outer_;
     std::function<void()> resizeHandler_;
-    QMargins frameMargins_;
     // The frame the window manager said it will draw, until Qt knows it.
     std::optional<QMargins> announcedFrame_;
     bool centreWhenFramed_ = false;
-    bool resizePending_ = false;
-    QTimer frameWatch_;
-    QTimer sizeCheck_;
-    int frameWatchTicks_ = 0;
+    QTimer settle_;
+    QDeadlineTimer frameWait_;
+    std::optional<QSize> requested_;
+    int refusals_ = 0;
+    // The size the window manager keeps the window at against its requests; none while it grants them.
+    QSize refused_;
 };
 
 // The program-wide handle on a window: the message module keeps it for the whole run, while the
@@ -100,7 +102,6 @@ public:
     explicit FormHandle(FormWindow* window)
         : window_(window) {}
     std::shared_ptr<forms::Controls> controls() override;
-    FormWindow* window() const { return window_; }
 
 private:
     QPointer<FormWindow> window_;

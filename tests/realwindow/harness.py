@@ -197,9 +197,9 @@ class Program:
                                 '--name', f'^{title}$'], capture_output=True, text=True)
         return [Window(id) for id in found.stdout.split()]
 
-    def window(self, title, timeout=15):
+    def window(self, title, timeout=15, framed=True):
         """The visible window with that title, once the window manager has framed it."""
-        found = wait_for(lambda: [w for w in self.windows(title) if w.frame()], timeout, 0.05)
+        found = wait_for(lambda: [w for w in self.windows(title) if w.frame() or not framed], timeout, 0.05)
         if not found:
             raise AssertionError(f'no framed window titled {title}; the program said: {self.error_text()}')
         return found[-1]
@@ -215,9 +215,9 @@ class MainWindow(Program):
     """The program's main window as a user sees it: where its client area starts, what it shows,
     where the titles of its menu bar are."""
 
-    def __init__(self, day=15, **options):
+    def __init__(self, day=15, framed=True, **options):
         super().__init__(day, **options)
-        self.main = self.window('Brelunda')
+        self.main = self.window('Brelunda', framed=framed)
         self.main.settled()
         self.main.activate()
         self.locate()
