@@ -20,7 +20,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <cmath>
 #include <cstring>
 
 namespace forms::qt {
@@ -244,16 +243,10 @@ public:
     float height() const override { return float(window_.outerGeometry().height()) * twipsPerPixel; }
     float width() const override { return float(window_.outerGeometry().width()) * twipsPerPixel; }
     void setHeight(float twips) override {
-        const int frame = window_.outerGeometry().height() - window_.QWidget::height();
-        const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
-        if (inner != window_.QWidget::height())
-            window_.request(QSize(window_.QWidget::width(), inner));
+        window_.requestOuter(QSize(window_.outerGeometry().width(), pixels(int(twips))));
     }
     void setWidth(float twips) override {
-        const int frame = window_.outerGeometry().width() - window_.QWidget::width();
-        const int inner = int(std::lround(twips / twipsPerPixel)) - frame;
-        if (inner != window_.QWidget::width())
-            window_.request(QSize(inner, window_.QWidget::height()));
+        window_.requestOuter(QSize(pixels(int(twips)), window_.outerGeometry().height()));
     }
 
 private:
@@ -394,8 +387,8 @@ QWidget* FormWindow::clientArea() const {
 }
 
 void FormWindow::placeCentred(OuterSize size) {
-    const int outerHeight = int(std::lround(size.height / twipsPerPixel));
-    const int outerWidth = int(std::lround(size.width / twipsPerPixel));
+    const int outerHeight = pixels(int(size.height));
+    const int outerWidth = pixels(int(size.width));
     if (!windowHandle())
         create();
     announcedFrame_ = frameBeforeShow(windowHandle());
@@ -449,9 +442,12 @@ bool FormWindow::event(QEvent* event) {
     return handled;
 }
 
-void FormWindow::request(QSize size) {
-    requested_ = size;
-    resize(size);
+void FormWindow::requestOuter(QSize outer) {
+    const QSize inner = outer - (outerGeometry().size() - size());
+    if (inner == size())
+        return;
+    requested_ = inner;
+    resize(inner);
 }
 
 void FormWindow::settled() {

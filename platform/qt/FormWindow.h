@@ -71,8 +71,8 @@ private:
     void centre(QSize outerSize);
     // The window manager's frame, once Qt or the window manager itself has told it; else none.
     QMargins frame() const;
-    // The program's own resize, remembered until the window manager has answered it.
-    void request(QSize size);
+    // The program's own resize to an outer size, remembered until the window manager has answered.
+    void requestOuter(QSize outer);
     // Once the window manager has let the window be for a while: holds the size against what
     // the window system says, then raises the resize event.
     void settled();
