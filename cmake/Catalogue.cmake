@@ -18,11 +18,12 @@ function(brelunda_generate_catalogue out_var)
     set(catalogue "${BRELUNDA_CATALOGUE_ROOT}/messages/catalogue.toml")
     set(generator "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/gencatalogue.py")
     set(output "${CMAKE_CURRENT_BINARY_DIR}/MessageCatalogue.cpp")
+    # -B: importing content.py must not leave a __pycache__ in the source tree.
     add_custom_command(
         OUTPUT "${output}"
-        COMMAND "${Python3_EXECUTABLE}" "${generator}" "${catalogue}" "${output}"
+        COMMAND "${Python3_EXECUTABLE}" -B "${generator}" "${catalogue}" "${output}"
         MAIN_DEPENDENCY "${catalogue}"
-        DEPENDS "${generator}"
+        DEPENDS "${generator}" "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/content.py"
         COMMENT "Checking messages/catalogue.toml and generating MessageCatalogue.cpp"
         VERBATIM)
     set(${out_var} "${output}" PARENT_SCOPE)
