@@ -1,6 +1,7 @@
-# The readings live in messages/catalogue.toml, written by people who are not programmers;
-# tools/catalogue/gencatalogue.py checks it and turns it into MessageCatalogue.cpp at build time,
-# so a broken text stops the build with "file:line: what is wrong" instead of reaching the window.
+# The readings live in messages/catalogue.toml and the About window's credits in
+# messages/credits.toml, written by people who are not programmers; tools/catalogue/gencatalogue.py
+# and gencredits.py check them and turn them into code at build time, so a broken text stops the
+# build with "file:line: what is wrong" instead of reaching a window.
 #
 # Needs Python3_EXECUTABLE, from find_package(Python3 REQUIRED COMPONENTS Interpreter).
 
@@ -27,6 +28,30 @@ function(brelunda_generate_catalogue out_var)
         COMMENT "Checking messages/catalogue.toml and generating MessageCatalogue.cpp"
         VERBATIM)
     set(${out_var} "${output}" PARENT_SCOPE)
+endfunction()
+
+# brelunda_add_credits(<target>)
+# The About window's texts, from messages/credits.toml: adds the rule that checks them and writes
+# ui/SobreCredits.h under the current binary directory, and lets <target> (defined in the current
+# directory, as above) include it as "ui/SobreCredits.h".
+function(brelunda_add_credits target)
+    if(NOT Python3_EXECUTABLE)
+        message(FATAL_ERROR "brelunda_add_credits: call find_package(Python3 ...) first")
+    endif()
+    set(credits "${BRELUNDA_CATALOGUE_ROOT}/messages/credits.toml")
+    set(generator "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/gencredits.py")
+    set(include_dir "${CMAKE_CURRENT_BINARY_DIR}/generated")
+    set(output "${include_dir}/ui/SobreCredits.h")
+    file(MAKE_DIRECTORY "${include_dir}/ui")
+    add_custom_command(
+        OUTPUT "${output}"
+        COMMAND "${Python3_EXECUTABLE}" -B "${generator}" "${credits}" "${output}"
+        MAIN_DEPENDENCY "${credits}"
+        DEPENDS "${generator}" "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/content.py"
+        COMMENT "Checking messages/credits.toml and generating SobreCredits.h"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${output}")
+    target_include_directories(${target} PRIVATE "${include_dir}")
 endfunction()
 
 # brelunda_add_catalogue_tests()
