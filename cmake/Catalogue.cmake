@@ -60,7 +60,7 @@ endfunction()
 function(brelunda_add_catalogue_tests)
     set(tests_dir "${BRELUNDA_CATALOGUE_ROOT}/tests/catalogue")
     set(suites
-        catalogue_generator test_gencatalogue
+        content_generators test_generators
         catalogue_layout test_layout
         catalogue_placeholders test_placeholders)
     while(suites)
