@@ -1,10 +1,12 @@
-// Tells whoever supplies the reading texts which of them the main window's labels cut off.
+// Tells whoever supplies the texts which of them the windows' labels cut off: the readings in the
+// main window, the credits in the About window.
 // Exit status: 0 when every text fits, 1 when something is cut off, 2 when the report cannot run.
 
 #include "app/MainWindow.h"
 #include "platform/forms.h"
 #include "platform/qt/FormWindow.h"
 #include "tools/fitreport/FitReport.h"
+#include "ui/forms.h"
 
 #include <cstdio>
 #include <cstring>
@@ -26,8 +28,12 @@ int main(int argc, char** argv) {
     try {
         const std::unique_ptr<forms::Toolkit> toolkit = forms::makeToolkit();
         app::MainWindow main(*toolkit);
-        const fitreport::Report report =
-            fitreport::reportCatalogue(static_cast<forms::qt::FormWindow&>(*main.window));
+        const std::unique_ptr<forms::FormWindow> sobre = toolkit->makeWindow(ui::sobreForm());
+        auto& mainWindow = static_cast<forms::qt::FormWindow&>(*main.window);
+        auto& sobreWindow = static_cast<forms::qt::FormWindow&>(*sobre);
+        fitreport::Report report = fitreport::reportCatalogue(mainWindow);
+        const fitreport::Report about = fitreport::reportAbout(sobreWindow);
+        report.entries.insert(report.entries.end(), about.entries.begin(), about.entries.end());
         for (const fitreport::Entry& entry : report.entries) {
             std::printf("%s\n", qPrintable(fitreport::describe(entry)));
             if (verbose) {
