@@ -1,6 +1,7 @@
-# The readings live in messages/catalogue.toml, written by people who are not programmers;
-# tools/catalogue/gencatalogue.py checks it and turns it into MessageCatalogue.cpp at build time,
-# so a broken text stops the build with "file:line: what is wrong" instead of reaching the window.
+# The readings live in messages/catalogue.toml and the About window's credits in
+# messages/credits.toml, written by people who are not programmers; tools/catalogue/gencatalogue.py
+# and gencredits.py check them and turn them into code at build time, so a broken text stops the
+# build with "file:line: what is wrong" instead of reaching a window.
 #
 # Needs Python3_EXECUTABLE, from find_package(Python3 REQUIRED COMPONENTS Interpreter).
 
@@ -18,14 +19,39 @@ function(brelunda_generate_catalogue out_var)
     set(catalogue "${BRELUNDA_CATALOGUE_ROOT}/messages/catalogue.toml")
     set(generator "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/gencatalogue.py")
     set(output "${CMAKE_CURRENT_BINARY_DIR}/MessageCatalogue.cpp")
+    # -B: importing content.py must not leave a __pycache__ in the source tree.
     add_custom_command(
         OUTPUT "${output}"
-        COMMAND "${Python3_EXECUTABLE}" "${generator}" "${catalogue}" "${output}"
+        COMMAND "${Python3_EXECUTABLE}" -B "${generator}" "${catalogue}" "${output}"
         MAIN_DEPENDENCY "${catalogue}"
-        DEPENDS "${generator}"
+        DEPENDS "${generator}" "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/content.py"
         COMMENT "Checking messages/catalogue.toml and generating MessageCatalogue.cpp"
         VERBATIM)
     set(${out_var} "${output}" PARENT_SCOPE)
+endfunction()
+
+# brelunda_add_credits(<target>)
+# The About window's texts, from messages/credits.toml: adds the rule that checks them and writes
+# ui/SobreCredits.h under the current binary directory, and lets <target> (defined in the current
+# directory, as above) include it as "ui/SobreCredits.h".
+function(brelunda_add_credits target)
+    if(NOT Python3_EXECUTABLE)
+        message(FATAL_ERROR "brelunda_add_credits: call find_package(Python3 ...) first")
+    endif()
+    set(credits "${BRELUNDA_CATALOGUE_ROOT}/messages/credits.toml")
+    set(generator "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/gencredits.py")
+    set(include_dir "${CMAKE_CURRENT_BINARY_DIR}/generated")
+    set(output "${include_dir}/ui/SobreCredits.h")
+    file(MAKE_DIRECTORY "${include_dir}/ui")
+    add_custom_command(
+        OUTPUT "${output}"
+        COMMAND "${Python3_EXECUTABLE}" -B "${generator}" "${credits}" "${output}"
+        MAIN_DEPENDENCY "${credits}"
+        DEPENDS "${generator}" "${BRELUNDA_CATALOGUE_ROOT}/tools/catalogue/content.py"
+        COMMENT "Checking messages/credits.toml and generating SobreCredits.h"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${output}")
+    target_include_directories(${target} PRIVATE "${include_dir}")
 endfunction()
 
 # brelunda_add_catalogue_tests()
@@ -34,7 +60,7 @@ endfunction()
 function(brelunda_add_catalogue_tests)
     set(tests_dir "${BRELUNDA_CATALOGUE_ROOT}/tests/catalogue")
     set(suites
-        catalogue_generator test_gencatalogue
+        content_generators test_generators
         catalogue_layout test_layout
         catalogue_placeholders test_placeholders)
     while(suites)

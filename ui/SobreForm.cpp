@@ -1,5 +1,7 @@
 #include "ui/forms.h"
 
+#include "ui/SobreCredits.h"
+
 #include <array>
 
 namespace ui {
@@ -17,29 +19,25 @@ constexpr forms::Colour back = forms::system_colour::infoBackground;
 constexpr FontDescription titleFont{"Monotype Corsiva", 24, true, true};
 constexpr FontDescription creditFont{"MS Sans Serif", 8.25, true, false};
 
-// Placeholder credits, each as long as the text it stands for, until the real ones are supplied.
-// The title's face sits its baseline on the label's bottom edge and its line is taller than the
-// label: a title must have nothing below the baseline, not even the overshoot of a round letter.
+// The texts are supplied content (messages/credits.toml); a text longer than its box is cut off,
+// which the fit report tells. The title's face sits its baseline on the label's bottom edge and its
+// line is taller than the label: a title must have nothing below the baseline, not even the
+// overshoot of a round letter.
 constexpr std::array labels{
     LabelDescription{"Label1", -1, 480, 120, 4335, 495, Alignment::Centre, titleFont, olive, back, 0,
-                     "Livro Xis"},
+                     credits::title},
     LabelDescription{"Label2", 0, 480, 840, 1455, 255, Alignment::Left, creditFont, lightOlive, back, 1,
-                     "de FULANO X"},
+                     credits::author},
     LabelDescription{"Label2", 1, 480, 1080, 2775, 255, Alignment::Left, creditFont, lightOlive, back, 2,
-                     "por Segunda Pessoa Creditada"},
+                     credits::second_credit},
     LabelDescription{"Label3", 0, 2880, 1440, 2055, 255, Alignment::Right, creditFont, olive, back, 3,
-                     "Copyright 19XX by"},
+                     credits::rights},
     LabelDescription{"Label3", 1, 1560, 1680, 3375, 255, Alignment::Right, creditFont, olive, back, 4,
-                     "EDITORA PROVISÓRIA DE EXEMPLO"},
-    LabelDescription{
-        "Label3", 2, 480, 2520, 4455, 975, Alignment::Right, creditFont, olive, back, 5,
-        "Texto provisório: este programa reúne trechos curtos do livro de referência, um para cada "
-        "dia do mês, para a leitura diária. O livro completo tem 000 páginas e 00 mensagens ao todo; "
-        "o texto definitivo destes créditos virá depois."},
+                     credits::publisher},
+    LabelDescription{"Label3", 2, 480, 2520, 4455, 975, Alignment::Right, creditFont, olive, back, 5,
+                     credits::presentation},
     LabelDescription{"Label4", -1, 120, 3720, 4695, 975, Alignment::Right, creditFont, olive, back, 6,
-                     "Texto provisório: o programa quer despertar o gosto pela obra completa do autor, da "
-                     "qual mostra só uma pequena parte a cada dia. Do mesmo autor, leia também Título "
-                     "Provisório Um, Título Provisório Dois e Título Provisório Três, todos de exemplo."},
+                     credits::purpose},
 };
 
 // The two rules under the credit lines: a dark double-width line, and a light one two pixels

@@ -5,6 +5,7 @@
 #include "platform/qt/FormWindow.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
 #include <QTextLayout>
 #include <QTextOption>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace fitreport {
 
@@ -39,7 +41,7 @@ QString withoutLineEnd(QString line) {
 // bottom plus the font's leading, and is as tall as the font's ascent and descent together.
 struct Layout {
     QStringList lines;
-    int whole = 0; // lines, from the top, whose box ends inside the height
+    int whole = 0; // lines, from the top, whose box lies inside
     qreal height = 0;
 };
 
@@ -63,7 +65,9 @@ Layout layOut(const QFont& font, QSize box, const QString& drawn) {
         line.setPosition(QPointF(0, top));
         // Not QTextLine::height(), which rounds up: drawText stacks the unrounded heights.
         bottom = top + line.ascent() + line.descent();
-        if (bottom <= box.height() && result.whole == result.lines.size())
+        // A word too long for the width does not wrap: its line runs past the side and is clipped.
+        const bool inside = bottom <= box.height() && line.naturalTextWidth() <= width;
+        if (inside && result.whole == result.lines.size())
             ++result.whole;
         result.lines << withoutLineEnd(drawn.mid(line.textStart(), line.textLength()));
     }
@@ -82,6 +86,33 @@ int capacityOf(const QFont& font, QSize box) {
         if (filled.whole < filled.lines.size())
             return filled.whole;
     }
+}
+
+// Whether one line of the label's text, painted as the label paints it in a box with room below,
+// leaves no ink at or below the label's bottom edge. A copy is painted, black on white, so the
+// label itself is left as it is; only pixels at least half dark count, not the smoothing along a
+// letter's edge.
+bool inkAbove(const QLabel& label, const QString& line) {
+    QLabel copy;
+    copy.setTextFormat(Qt::PlainText);
+    copy.setWordWrap(true);
+    copy.setAlignment(label.alignment());
+    copy.setFont(label.font());
+    QPalette palette = copy.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    copy.setPalette(palette);
+    copy.setText(line);
+    const QSize box = label.contentsRect().size();
+    copy.resize(box.width(), box.height() * 3);
+    const QImage image = copy.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int y = int(std::lround(box.height() * image.devicePixelRatio())); y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128)
+                return false;
+        }
+    }
+    return true;
 }
 
 QString plural(int count, const char* word) {
@@ -111,7 +142,16 @@ Fit measure(const QLabel& label) {
         throw std::invalid_argument(qPrintable(name + QStringLiteral(": margin, indent or frame")));
     if (!(label.alignment() & Qt::AlignTop))
         throw std::invalid_argument(qPrintable(name + QStringLiteral(": text not at the top")));
-    return measure(label.font(), label.contentsRect().size(), label.text());
+    Fit fit = measure(label.font(), label.contentsRect().size(), label.text());
+    if (fit.capacity == 0 && !fit.lines.isEmpty()) {
+        fit.byInk = true;
+        fit.capacity = 1;
+        const QString& first = fit.lines.front();
+        const bool narrow =
+            QFontMetricsF(label.font()).horizontalAdvance(first) <= label.contentsRect().width();
+        fit.shown = narrow && inkAbove(label, first) ? 1 : 0;
+    }
+    return fit;
 }
 
 int Report::cutTexts() const {
@@ -143,16 +183,34 @@ Report reportCatalogue(forms::qt::FormWindow& window) {
     return report;
 }
 
+Report reportAbout(forms::qt::FormWindow& sobre) {
+    Report report;
+    for (const forms::LabelDescription& item : sobre.description().labels) {
+        const QLabel* label = sobre.label(item.name, item.index);
+        if (!label)
+            throw std::invalid_argument(std::string("no label ") + std::string(item.name));
+        report.entries.push_back({0, label->objectName(), measure(*label)});
+    }
+    return report;
+}
+
 QString describe(const Entry& entry) {
     const Fit& fit = entry.fit;
-    const QString where = QStringLiteral("day %1  %2  ").arg(entry.day, 2).arg(entry.label);
+    const QString where =
+        (entry.day ? QStringLiteral("day %1  ").arg(entry.day, 2) : QStringLiteral("Sobre  ")) + entry.label +
+        QStringLiteral("  ");
+    const QLatin1String ink(fit.byInk ? ", by its letters" : "");
     if (fit.fits())
-        return where +
-               QStringLiteral("fits (%1 of %2)").arg(fit.lineCount()).arg(plural(fit.capacity, "line"));
-    return where + QStringLiteral("CUT: %1, %2 shown, %3 cut off")
+        return where + QStringLiteral("fits (%1 of %2%3)")
+                           .arg(fit.lineCount())
+                           .arg(plural(fit.capacity, "line"))
+                           .arg(ink);
+    const QLatin1String below(fit.byInk && fit.shown == 0 ? "; its letters reach outside the label" : "");
+    return where + QStringLiteral("CUT: %1, %2 shown, %3 cut off%4")
                        .arg(plural(fit.lineCount(), "line"))
                        .arg(fit.shown)
-                       .arg(fit.cut());
+                       .arg(fit.cut())
+                       .arg(below);
 }
 
 QStringList detail(const Entry& entry) {

@@ -19,11 +19,16 @@ namespace fitreport {
 // edge crosses is cut off even if its upper part can be seen, because what is missing is exactly
 // the part a reader needs (descenders, the next glyph's accent, a whole word if the box were a
 // pixel shorter).
+//
+// A box shorter than one line of its font (the About window's title, whose baseline is the box's
+// bottom edge) holds no line box at all; there the first line is shown when its letters are: no
+// wider than the box, and no ink of it at or below the bottom edge as the label paints it.
 struct Fit {
-    QStringList lines; // the text as the label wraps it, one entry per line
-    int shown = 0;     // leading lines that are entirely inside the box
-    int capacity = 0;  // lines of this font the box holds entirely
-    qreal height = 0;  // pixels the whole text needs, top of the first line to bottom of the last
+    QStringList lines;  // the text as the label wraps it, one entry per line
+    int shown = 0;      // leading lines that are entirely inside the box
+    int capacity = 0;   // lines of this font the box holds entirely
+    qreal height = 0;   // pixels the whole text needs, top of the first line to bottom of the last
+    bool byInk = false; // judged by its letters, the box being shorter than a line
 
     int lineCount() const { return int(lines.size()); }
     int cut() const { return lineCount() - shown; }
@@ -41,7 +46,7 @@ Fit measure(const QFont& font, QSize box, const QString& text);
 Fit measure(const QLabel& label);
 
 struct Entry {
-    int day;
+    int day; // 0 for the About window
     QString label;
     Fit fit;
 };
@@ -62,7 +67,11 @@ inline const QStringList reportedLabels{QStringLiteral("L1"), QStringLiteral("L2
 // each reported label as it then stands. Installs the window as the program's main form.
 Report reportCatalogue(forms::qt::FormWindow& window);
 
-// "day 22  L4  fits (15 of 17 lines)" or "day 22  L4  CUT: 19 lines, 17 shown, 2 cut off".
+// Measures the About window's labels as they stand, in the order of its description.
+Report reportAbout(forms::qt::FormWindow& sobre);
+
+// "day 22  L4  fits (15 of 17 lines)" or "day 22  L4  CUT: 19 lines, 17 shown, 2 cut off";
+// "Sobre  Label3(1)  ..." for the About window.
 QString describe(const Entry& entry);
 // The wrapped lines, numbered, each cut line marked.
 QStringList detail(const Entry& entry);

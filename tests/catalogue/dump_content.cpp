@@ -1,7 +1,8 @@
-// Prints every text of the compiled MessageCatalogue, each as "<byte count> <bytes>\n" and each
-// list of pieces preceded by its size, so that test_gencatalogue.py can compare the compiled
-// bytes with the TOML source one for one.
+// Prints every text of the compiled MessageCatalogue and then the credits, each as
+// "<byte count> <bytes>\n" and each list of pieces preceded by its size, so that
+// test_generators.py can compare the compiled bytes with the TOML sources one for one.
 #include "messages/DailyEntry.h"
+#include "ui/SobreCredits.h"
 
 #include <cstdio>
 
@@ -25,5 +26,8 @@ int main() {
         put(entry.VersePieces);
         put(entry.CommentaryParagraphs);
     }
+    using namespace ui::credits;
+    for (std::string_view credit : {title, author, second_credit, rights, publisher, presentation, purpose})
+        put(credit);
     return 0;
 }
