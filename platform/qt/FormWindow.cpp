@@ -458,21 +458,16 @@ void FormWindow::settled() {
         settle_.start(framePollInterval);
         return;
     }
-    // A window manager may turn a requested size down: one that tiles always does; openbox does
-    // while the user drags the frame, and tells nothing, so Qt goes on believing in the size it
-    // asked for. Asked for again it is granted once the drag is over; asked for without end it
-    // would keep the program busy ten times a second.
+    // A window manager may turn a requested size down and report the size it keeps instead:
+    // openbox while the user holds the frame in a drag, a tiling one always. The size rule asks
+    // again each time, which wins once the drag is over; asked for without end it would keep the
+    // program busy ten times a second under a tiling window manager.
     const QSize given = windowHandle()->geometry().size();
     if (requested_ && given != *requested_) {
         if (++refusals_ >= refusalLimit) {
             refused_ = given;
             refusals_ = 0;
             requested_.reset();
-            return;
-        }
-        if (given != size()) {
-            windowHandle()->resize(size());
-            settle_.start(settleDelay);
             return;
         }
     } else {

@@ -41,6 +41,9 @@ class FixedSizes(unittest.TestCase):
                 for step in range(1, 7):
                     pointer('mousemove', x + width - 2 - 20 * step, y + height - 2 - 15 * step)
                 resized = wait_for(lambda: window.size() != fixed, 2)
+                # Held still a while before letting go, as a hand does: what the program asks for
+                # meanwhile is turned down.
+                time.sleep(0.8)
                 pointer('mouseup', 1)
                 self.assertTrue(resized)
                 self.assertTrue(wait_for(lambda: window.size() == fixed))
