@@ -55,14 +55,13 @@ function(brelunda_add_credits target)
 endfunction()
 
 # brelunda_add_catalogue_tests()
-# Registers with CTest the generator's own tests, the layout the shipped catalogue must keep,
-# and the placeholder maker's tests. Call it after enable_testing().
+# Registers with CTest the generators' own tests, and the layout the shipped catalogue must keep.
+# Call it after enable_testing().
 function(brelunda_add_catalogue_tests)
     set(tests_dir "${BRELUNDA_CATALOGUE_ROOT}/tests/catalogue")
     set(suites
         content_generators test_generators
-        catalogue_layout test_layout
-        catalogue_placeholders test_placeholders)
+        catalogue_shipped test_shipped)
     while(suites)
         list(POP_FRONT suites name module)
         add_test(NAME ${name}
