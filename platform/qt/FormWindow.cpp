@@ -263,6 +263,8 @@ FormWindow::FormWindow(const FormDescription& description)
     setObjectName(qstr(description.name));
     settle_.setSingleShot(true);
     connect(&settle_, &QTimer::timeout, this, &FormWindow::settled);
+    create();
+    frameRequested_ = requestFrame(windowHandle());
     setWindowTitle(qstr(description.caption));
     // An icon is loaded only when the window system first asks for it: check it is there now,
     // so a build that lost it fails at once instead of showing a window without one.
@@ -389,9 +391,8 @@ QWidget* FormWindow::clientArea() const {
 void FormWindow::placeCentred(OuterSize size) {
     const int outerHeight = pixels(int(size.height));
     const int outerWidth = pixels(int(size.width));
-    if (!windowHandle())
-        create();
-    announcedFrame_ = frameBeforeShow(windowHandle());
+    if (frameRequested_)
+        announcedFrame_ = requestedFrame(windowHandle());
     const QMargins frame = announcedFrame_.value_or(layoutFrame);
     resize(outerWidth - frame.left() - frame.right(), outerHeight - frame.top() - frame.bottom());
     centre(QSize(outerWidth, outerHeight));

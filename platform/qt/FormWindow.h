@@ -85,6 +85,7 @@ private:
     std::unique_ptr<OuterFrame> outer_;
     std::function<void()> resizeHandler_;
     // The frame the window manager said it will draw, until Qt knows it.
+    bool frameRequested_ = false;
     std::optional<QMargins> announcedFrame_;
     bool centreWhenFramed_ = false;
     QTimer settle_;

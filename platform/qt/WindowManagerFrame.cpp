@@ -58,23 +58,28 @@ bool answersRequests(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t
 
 } // namespace
 
-std::optional<QMargins> frameBeforeShow(QWindow* window) {
+namespace {
+xcb_connection_t* x11Connection() {
     // Other platforms may offer the X11 interface too (offscreen does) without an X11 window.
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !window || window->isVisible())
-        return std::nullopt;
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection)
-        return std::nullopt;
+    return x11 ? x11->connection() : nullptr;
+}
+} // namespace
+
+bool requestFrame(QWindow* window) {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection || !window || window->isVisible())
+        return false;
     const auto id = xcb_window_t(window->winId());
     const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
-    if (request == XCB_ATOM_NONE || extents == XCB_ATOM_NONE)
-        return std::nullopt;
+    if (request == XCB_ATOM_NONE)
+        return false;
     const Reply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection, xcb_query_tree(connection, id), nullptr));
     if (!tree || !answersRequests(connection, tree->root, request))
-        return std::nullopt;
+        return false;
 
     xcb_client_message_event_t message = {};
     message.response_type = XCB_CLIENT_MESSAGE;
@@ -85,12 +90,20 @@ std::optional<QMargins> frameBeforeShow(QWindow* window) {
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(connection);
+    return true;
+}
 
+std::optional<QMargins> requestedFrame(QWindow* window) {
+    xcb_connection_t* connection = x11Connection();
+    const xcb_atom_t extents =
+        connection ? atom(connection, "_NET_FRAME_EXTENTS") : xcb_atom_t(XCB_ATOM_NONE);
+    if (extents == XCB_ATOM_NONE)
+        return std::nullopt;
     // Qt reads the connection's events on a thread of its own; a property read here is a round
     // trip of our own and takes nothing from it.
     const auto deadline = std::chrono::steady_clock::now() + answerTimeout;
     do {
-        const auto reply = property(connection, id, extents, 4);
+        const auto reply = property(connection, xcb_window_t(window->winId()), extents, 4);
         if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 16) {
             const auto* sides = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
             // Extents are device pixels; Qt's margins are device-independent ones.
@@ -104,7 +117,11 @@ std::optional<QMargins> frameBeforeShow(QWindow* window) {
 }
 
 #else
-std::optional<QMargins> frameBeforeShow(QWindow*) {
+bool requestFrame(QWindow*) {
+    return false;
+}
+
+std::optional<QMargins> requestedFrame(QWindow*) {
     return std::nullopt;
 }
 #endif
