@@ -12,6 +12,34 @@ set(brelunda_packaging_dir "${CMAKE_CURRENT_LIST_DIR}")
 
 if(WIN32)
     set_target_properties(brelunda PROPERTIES OUTPUT_NAME Brelunda)
+
+    # What a Windows user downloads: an installer (Brelunda-<version>-x64.msi, built by wixl from
+    # packaging/windows/brelunda.wxs) and a portable zip, each with the program and the licences
+    # of the program and of its embedded fonts.
+    find_program(BRELUNDA_WIXL wixl REQUIRED DOC "wixl, from Debian's wixl (msitools)")
+    # wixl finds the files it installs by relative names only: they are gathered in one folder.
+    set(brelunda_staging "${CMAKE_BINARY_DIR}/staging")
+    set(brelunda_shipped Brelunda.exe COPYING.txt LICENSE-Liberation.txt LICENSE-TeXGyre.txt)
+    add_custom_command(
+        OUTPUT "${brelunda_staging}/COPYING.txt"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${brelunda_staging}"
+        COMMAND ${CMAKE_COMMAND} -E copy /usr/share/common-licenses/GPL-3 "${brelunda_staging}/COPYING.txt"
+        COMMAND ${CMAKE_COMMAND} -E copy "${PROJECT_SOURCE_DIR}/ui/fonts/LICENSE-Liberation.txt"
+                "${PROJECT_SOURCE_DIR}/ui/fonts/LICENSE-TeXGyre.txt" "${PROJECT_SOURCE_DIR}/ui/assets/lightbulb.ico"
+                "${brelunda_staging}"
+        VERBATIM)
+    set(brelunda_msi "${CMAKE_BINARY_DIR}/Brelunda-${PROJECT_VERSION}-x64.msi")
+    set(brelunda_zip "${CMAKE_BINARY_DIR}/Brelunda-${PROJECT_VERSION}-x64.zip")
+    add_custom_command(
+        OUTPUT "${brelunda_msi}" "${brelunda_zip}"
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:brelunda> "${brelunda_staging}"
+        COMMAND "${BRELUNDA_WIXL}" -a x64 -D Version=${PROJECT_VERSION} -o "${brelunda_msi}"
+                "${brelunda_packaging_dir}/windows/brelunda.wxs"
+        COMMAND ${CMAKE_COMMAND} -E tar cf "${brelunda_zip}" --format=zip ${brelunda_shipped}
+        WORKING_DIRECTORY "${brelunda_staging}"
+        DEPENDS brelunda "${brelunda_staging}/COPYING.txt" "${brelunda_packaging_dir}/windows/brelunda.wxs"
+        VERBATIM)
+    add_custom_target(brelunda-msi ALL DEPENDS "${brelunda_msi}")
 endif()
 
 # Debian policy: directories 0755, whatever the umask of whoever builds the package.
