@@ -1,0 +1,83 @@
+#include "platform/clock.h"
+#include "platform/win32/FormWindow.h"
+#include "platform/win32/resources.h"
+
+#include <vector>
+
+namespace forms::win32 {
+
+namespace {
+[[noreturn]] void report(const RuntimeError& error) {
+    MessageBoxW(GetActiveWindow(), wide(reportText(error)).c_str(), L"Brelunda", MB_OK | MB_ICONERROR);
+    // Nothing of the program may run after its error.
+    ExitProcess(1);
+}
+
+// The program on the Win32 API: the embedded faces registered for this process only, the
+// runtime's end and error report wired to Windows, and the message loop.
+class Toolkit final : public forms::Toolkit {
+public:
+    Toolkit() {
+        setEndHandler([this] {
+            if (main_)
+                ShowWindow(main_, SW_HIDE);
+            PostQuitMessage(0);
+        });
+        setErrorReporter(report);
+    }
+    ~Toolkit() override {
+        setEndHandler(nullptr);
+        setErrorReporter(nullptr);
+    }
+
+    std::unique_ptr<forms::FormWindow> makeWindow(const FormDescription& description) override {
+        // Here rather than at start-up: a face that fails to load is then a run-time error of the
+        // program's, reported like any other.
+        if (faces_.empty())
+            loadEmbeddedFaces();
+        auto window =
+            std::make_unique<FormWindow>(description, description.role == WindowRole::Main ? nullptr : main_);
+        if (description.role == WindowRole::Main)
+            main_ = window->hwnd();
+        return window;
+    }
+
+    int run() override {
+        MSG message{};
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return int(message.wParam);
+    }
+
+private:
+    void loadEmbeddedFaces() {
+        for (int id = BRELUNDA_FONT_FIRST; id < BRELUNDA_FONT_FIRST + BRELUNDA_FONT_COUNT; ++id) {
+            const std::span<const std::uint8_t> face = resourceBytes(id);
+            DWORD installed = 0;
+            HANDLE fonts = face.empty() ? nullptr
+                                        : AddFontMemResourceEx(const_cast<std::uint8_t*>(face.data()),
+                                                               DWORD(face.size()), nullptr, &installed);
+            if (!fonts)
+                raiseFileNotFound("font " + std::to_string(id));
+            faces_.emplace_back(fonts);
+        }
+    }
+
+    std::vector<OwnedFontResource> faces_;
+    HWND main_ = nullptr;
+};
+} // namespace
+
+} // namespace forms::win32
+
+int forms::localDayOfMonth() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return now.wDay;
+}
+
+std::unique_ptr<forms::Toolkit> forms::makeToolkit() {
+    return std::make_unique<win32::Toolkit>();
+}
