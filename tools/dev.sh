@@ -5,6 +5,8 @@
 #   tools/dev.sh test    install what is missing, build with warnings as errors (and once more with
 #                        the sanitizers), run every test under a private X server, window manager
 #                        and D-Bus session
+#   tools/dev.sh windows install what is missing, cross-build build-windows/Brelunda.exe with
+#                        mingw-w64 (warnings as errors); run it with `wine build-windows/Brelunda.exe`
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,6 +18,8 @@ test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus cl
     lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 devscripts dpkg-dev
     at-spi2-core python3-pyatspi qt6-wayland weston
     libx11-dev libxdamage-dev valgrind strace)
+windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make
+    wine wine64)
 
 install_missing() {
     local missing=()
@@ -51,8 +55,14 @@ test)
     exec dbus-run-session -- "$here/tests/x11/with-display.sh" \
         "$here/tests/run-suite.sh" "$build" "$build-sanitize"
     ;;
+windows)
+    install_missing "${windows_packages[@]}"
+    configure_and_build "$here/build-windows" --toolchain "$here/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DBRELUNDA_WERROR=ON
+    echo "Built $here/build-windows/Brelunda.exe; run it with: wine $here/build-windows/Brelunda.exe"
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|windows" >&2
     exit 2
     ;;
 esac
