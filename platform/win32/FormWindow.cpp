@@ -1,12 +1,13 @@
 #include "platform/win32/FormWindow.h"
 
+#include "platform/win32/resources.h"
+
+#include <iterator>
 #include <utility>
 
 namespace forms::win32 {
 
 namespace {
-constexpr wchar_t formClass[] = L"BrelundaForm";
-
 // How long a size the window system set must stay put before the resize event is raised for it.
 constexpr UINT_PTR settleTimer = 1;
 constexpr UINT settleDelay = 100;
@@ -15,22 +16,33 @@ HINSTANCE instance() {
     return GetModuleHandleW(nullptr);
 }
 
-void registerFormClass(WNDPROC procedure) {
-    static const ATOM registered = [procedure] {
-        WNDCLASSEXW formWindow{};
-        formWindow.cbSize = sizeof formWindow;
-        formWindow.lpfnWndProc = procedure;
-        formWindow.hInstance = instance();
-        formWindow.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        formWindow.lpszClassName = formClass;
-        return RegisterClassExW(&formWindow);
-    }();
-    check(registered, "RegisterClassExW");
-}
-
 std::string controlName(const LabelDescription& label) {
     return label.index < 0 ? std::string(label.name)
                            : std::string(label.name) + "(" + std::to_string(label.index) + ")";
+}
+
+// Registers an embedded face's files for this process only, the first time a window asks for it:
+// the main window needs the serif face alone. A face that fails to load is a run-time error of
+// the program's, reported like any other.
+void registerFace(const EmbeddedFace& embedded) {
+    // Each face's files, in the face table's order: the first resource and how many.
+    constexpr std::pair<int, int> files[] = {
+        {BRELUNDA_FONT_SERIF, 2}, {BRELUNDA_FONT_SANS, 2}, {BRELUNDA_FONT_SCRIPT, 1}};
+    static_assert(std::size(files) == std::size(embeddedFaces));
+    static std::vector<OwnedFontResource> registered[std::size(embeddedFaces)];
+    const auto face = std::size_t(&embedded - embeddedFaces);
+    if (!registered[face].empty())
+        return;
+    for (int id = files[face].first; id < files[face].first + files[face].second; ++id) {
+        const std::span<const std::uint8_t> bytes = resourceBytes(id);
+        DWORD installed = 0;
+        HANDLE fonts = bytes.empty() ? nullptr
+                                     : AddFontMemResourceEx(const_cast<std::uint8_t*>(bytes.data()),
+                                                            DWORD(bytes.size()), nullptr, &installed);
+        if (!fonts)
+            raiseFileNotFound(embedded.family);
+        registered[face].emplace_back(fonts);
+    }
 }
 
 // The embedded face standing in for the one a layout names, its character height at the dpi.
@@ -38,6 +50,7 @@ OwnedFont makeFont(const FontDescription& font, int dpi) {
     const EmbeddedFace* embedded = embeddedFaceFor(font.face);
     if (!embedded)
         raiseFileNotFound(font.face);
+    registerFace(*embedded);
     const std::wstring family = wide(embedded->legacyFamily);
     OwnedFont made(
         check(CreateFontW(-pixelsForPoints(font.points, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
@@ -55,18 +68,41 @@ OwnedFont makeFont(const FontDescription& font, int dpi) {
     return made;
 }
 
-// One icon per asset and size for the life of the program: the About window is built afresh at
-// every showing, and Wine keeps some memory back from every LoadImageW and DestroyIcon pair.
-HICON iconFor(std::string_view name, int metric, int dpi) {
-    static std::map<std::pair<std::string, int>, OwnedIcon> icons;
-    const int size = GetSystemMetricsForDpi(metric, UINT(dpi));
-    OwnedIcon& icon = icons[{std::string(name), size}];
-    if (!icon)
-        icon.reset(static_cast<HICON>(
-            LoadImageW(instance(), MAKEINTRESOURCEW(assetResource(name)), IMAGE_ICON, size, size, 0)));
+OwnedIcon loadIcon(std::string_view name, int metric) {
+    const int size = GetSystemMetricsForDpi(metric, GetDpiForSystem());
+    OwnedIcon icon(static_cast<HICON>(
+        LoadImageW(instance(), MAKEINTRESOURCEW(assetResource(name)), IMAGE_ICON, size, size, 0)));
     if (!icon)
         raiseFileNotFound(name);
-    return icon.get();
+    return icon;
+}
+
+// One window class per kind of window, named after its description and carrying its icons. They
+// are loaded once for the life of the program: the About window is built afresh at every showing,
+// and Wine keeps memory back at every LoadImageW and DestroyIcon pair. Given with the class rather
+// than by WM_SETICON, they also reach an X window manager in one conversion instead of two.
+const wchar_t* formClass(const FormDescription& description, WNDPROC procedure) {
+    struct Kind {
+        std::wstring name;
+        OwnedIcon big, small;
+    };
+    static std::map<std::string_view, Kind> kinds;
+    const auto [found, added] = kinds.try_emplace(description.name);
+    Kind& kind = found->second;
+    if (added) {
+        kind = {wide(description.name), loadIcon(description.icon, SM_CXICON),
+                loadIcon(description.icon, SM_CXSMICON)};
+        WNDCLASSEXW form{};
+        form.cbSize = sizeof form;
+        form.lpfnWndProc = procedure;
+        form.hInstance = instance();
+        form.hIcon = kind.big.get();
+        form.hIconSm = kind.small.get();
+        form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        form.lpszClassName = kind.name.c_str();
+        check(RegisterClassExW(&form), "RegisterClassExW");
+    }
+    return kind.name.c_str();
 }
 
 // The picture at its natural size in layout pixels: at the layout's dpi drawn from where it lies,
@@ -212,21 +248,15 @@ FormWindow::FormWindow(const FormDescription& description, HWND owner)
     , owner_(owner)
     , labels_(std::make_shared<LabelCollection>())
     , menu_(planMenu(description.menu)) {
-    registerFormClass(procedure);
     // Main windows get every title-bar button; the About window only its close box. Neither clips
     // its children: the labels are transparent, and the surface under them is the window's.
     const DWORD style = description.role == WindowRole::Main
                             ? WS_OVERLAPPEDWINDOW
                             : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-    CreateWindowExW(0, formClass, wide(description.caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 0,
-                    0, owner, nullptr, instance(), this);
+    CreateWindowExW(0, formClass(description, procedure), wide(description.caption).c_str(), style,
+                    CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr, instance(), this);
     check(hwnd(), "CreateWindowExW");
     dpi_ = int(check(GetDpiForWindow(hwnd()), "GetDpiForWindow"));
-
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(iconFor(description.icon, SM_CXICON, dpi_)));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(iconFor(description.icon, SM_CXSMICON, dpi_)));
 
     for (const LabelDescription& item : description.labels) {
         const DWORD alignment = item.alignment == Alignment::Left    ? SS_LEFT

@@ -1,8 +1,5 @@
 #include "platform/clock.h"
 #include "platform/win32/FormWindow.h"
-#include "platform/win32/resources.h"
-
-#include <vector>
 
 namespace forms::win32 {
 
@@ -13,8 +10,8 @@ namespace {
     ExitProcess(1);
 }
 
-// The program on the Win32 API: the embedded faces registered for this process only, the
-// runtime's end and error report wired to Windows, and the message loop.
+// The program on the Win32 API: the runtime's end and error report wired to Windows, and the
+// message loop.
 class Toolkit final : public forms::Toolkit {
 public:
     Toolkit() {
@@ -31,10 +28,6 @@ public:
     }
 
     std::unique_ptr<forms::FormWindow> makeWindow(const FormDescription& description) override {
-        // Here rather than at start-up: a face that fails to load is then a run-time error of the
-        // program's, reported like any other.
-        if (faces_.empty())
-            loadEmbeddedFaces();
         auto window =
             std::make_unique<FormWindow>(description, description.role == WindowRole::Main ? nullptr : main_);
         if (description.role == WindowRole::Main)
@@ -52,20 +45,6 @@ public:
     }
 
 private:
-    void loadEmbeddedFaces() {
-        for (int id = BRELUNDA_FONT_FIRST; id < BRELUNDA_FONT_FIRST + BRELUNDA_FONT_COUNT; ++id) {
-            const std::span<const std::uint8_t> face = resourceBytes(id);
-            DWORD installed = 0;
-            HANDLE fonts = face.empty() ? nullptr
-                                        : AddFontMemResourceEx(const_cast<std::uint8_t*>(face.data()),
-                                                               DWORD(face.size()), nullptr, &installed);
-            if (!fonts)
-                raiseFileNotFound("font " + std::to_string(id));
-            faces_.emplace_back(fonts);
-        }
-    }
-
-    std::vector<OwnedFontResource> faces_;
     HWND main_ = nullptr;
 };
 } // namespace

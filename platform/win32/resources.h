@@ -5,6 +5,8 @@
 #define BRELUNDA_ICON_LIGHTBULB 1
 #define BRELUNDA_ICON_TREE 2
 #define BRELUNDA_PICTURE_BACKGROUND 10
-#define BRELUNDA_FONT_FIRST 20
-#define BRELUNDA_FONT_COUNT 5
+// The embedded faces' files, each family's in a row.
+#define BRELUNDA_FONT_SERIF 20 // bold, bold italic
+#define BRELUNDA_FONT_SANS 22  // bold, regular
+#define BRELUNDA_FONT_SCRIPT 24
 #define BRELUNDA_FONT_LICENCES 30

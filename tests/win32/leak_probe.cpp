@@ -41,7 +41,7 @@ void print(const char* when) {
 
 // The About window runs its own loop; this timer ends each showing from inside it.
 void CALLBACK closeAbout(HWND, UINT, UINT_PTR, DWORD) {
-    if (HWND about = FindWindowW(L"BrelundaForm", L"Mensagens"))
+    if (HWND about = FindWindowW(L"Sobre", nullptr))
         PostMessageW(about, WM_CLOSE, 0, 0);
 }
 
