@@ -253,9 +253,12 @@ FormWindow::FormWindow(const FormDescription& description, HWND owner)
     const DWORD style = description.role == WindowRole::Main
                             ? WS_OVERLAPPEDWINDOW
                             : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+    // The menu bar goes in with the window: set afterwards, it would lay the frame out a second time.
+    OwnedMenu bar = buildMenu();
     CreateWindowExW(0, formClass(description, procedure), wide(description.caption).c_str(), style,
-                    CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr, instance(), this);
+                    CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, bar.get(), instance(), this);
     check(hwnd(), "CreateWindowExW");
+    bar.release(); // the window's now
     dpi_ = int(check(GetDpiForWindow(hwnd()), "GetDpiForWindow"));
 
     for (const LabelDescription& item : description.labels) {
@@ -269,7 +272,6 @@ FormWindow::FormWindow(const FormDescription& description, HWND owner)
         labels_->byName.emplace(controlName(item), std::make_unique<Label>(item, hwnd(), label));
     }
     layOut();
-    buildMenu();
 }
 
 FormWindow::~FormWindow() {
@@ -292,9 +294,9 @@ void FormWindow::layOut() {
         picture_ = pictureAt(description_.picture, dpi_);
 }
 
-void FormWindow::buildMenu() {
+OwnedMenu FormWindow::buildMenu() {
     if (menu_.empty())
-        return;
+        return nullptr;
     OwnedMenu bar(check(CreateMenu(), "CreateMenu"));
     std::vector<HMENU> dropDowns(menu_.size());
     for (std::size_t index = 0; index < menu_.size(); ++index) {
@@ -313,8 +315,7 @@ void FormWindow::buildMenu() {
         }
         menuItems_.emplace(entry.name, std::make_unique<MenuHandle>(*this, index));
     }
-    check(SetMenu(hwnd(), bar.get()), "SetMenu");
-    bar.release(); // the window's now
+    return bar;
 }
 
 forms::MenuItem& FormWindow::menuItem(std::string_view name) {

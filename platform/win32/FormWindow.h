@@ -29,8 +29,8 @@ struct Picture {
     }
 };
 
-// A top-level window built once from its fixed description: settings, then controls, then the
-// menu tree. Its outer size is the Win32 window rectangle, frame and menu bar included.
+// A top-level window built once from its fixed description: its settings with the menu tree, then
+// its controls. Its outer size is the Win32 window rectangle, frame and menu bar included.
 class FormWindow final : public forms::FormWindow, private forms::Window {
 public:
     // A window with an owner is shown over it, and takes its input away while shown modally.
@@ -59,7 +59,7 @@ private:
     void setWidth(float twips) override;
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void buildMenu();
+    OwnedMenu buildMenu();
     void layOut();
     void paint();
     LRESULT labelColours(HDC dc, HWND label);
