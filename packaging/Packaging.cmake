@@ -3,7 +3,7 @@
 # `cmake --install` lays the program out like any desktop program (binary, desktop entry, AppStream
 # metainfo, hicolor icons, man page, licences), and `cpack -G DEB` turns that tree into a Debian
 # package that lintian accepts. On Windows the executable is Brelunda.exe with its icon and
-# version resource (packaging/windows/brelunda.rc, added in the top-level CMakeLists.txt).
+# version resource (packaging/windows/brelunda.rc, compiled in by platform/win32/resources.rc).
 
 include(GNUInstallDirs)
 

@@ -50,11 +50,14 @@ struct EmbeddedFace {
     std::string_view face;   // as a layout names it
     std::string_view family; // the embedded face's own family name
     bool slanted;            // drawn slanted by design: asking for italic would slant it twice
+    // The family as GDI knows it: the font's legacy family record, which GDI matches instead of
+    // the typographic one above. The script face's original spells it without spaces.
+    std::string_view legacyFamily;
 };
 inline constexpr EmbeddedFace embeddedFaces[] = {
-    {"Times New Roman", "Brelunda Serif", false},
-    {"MS Sans Serif", "Brelunda Sans", false},
-    {"Monotype Corsiva", "Brelunda Script", true},
+    {"Times New Roman", "Brelunda Serif", false, "Brelunda Serif"},
+    {"MS Sans Serif", "Brelunda Sans", false, "Brelunda Sans"},
+    {"Monotype Corsiva", "Brelunda Script", true, "BrelundaScript"},
 };
 // The face's stand-in; a face no layout names has none.
 constexpr const EmbeddedFace* embeddedFaceFor(std::string_view face) {

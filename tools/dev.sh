@@ -5,6 +5,8 @@
 #                        the sanitizers), run every test under a private X server, window manager
 #                        and D-Bus session
 #   tools/dev.sh check   no installation: build and run the tests that need no display, in seconds
+#   tools/dev.sh windows install what is missing, cross-build build-windows/Brelunda.exe with
+#                        mingw-w64, and its installer; run it with `wine build-windows/Brelunda.exe`
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,7 +17,9 @@ build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libjpeg-turbo-progs pyth
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
     lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 devscripts dpkg-dev
     at-spi2-core python3-pyatspi python3-numpy icoutils fontconfig i3-wm
-    libx11-dev libxdamage-dev valgrind strace)
+    libx11-dev libxdamage-dev valgrind strace unzip)
+windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make
+    wixl wine wine64)
 
 install_missing() {
     local missing=()
@@ -36,6 +40,12 @@ configure() {
     cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 }
 
+build_windows() {
+    configure "$here/build-windows" --toolchain "$here/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DBRELUNDA_WERROR=ON
+    cmake --build "$here/build-windows" -j"$(nproc)"
+}
+
 case $mode in
 run)
     install_missing "${build_packages[@]}"
@@ -45,23 +55,30 @@ run)
     exec "$build/brelunda"
     ;;
 test)
-    install_missing "${build_packages[@]}" "${test_packages[@]}"
-    configure "$build" -DBRELUNDA_WERROR=ON -DBRELUNDA_BENCH=ON
+    install_missing "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}"
+    # Brelunda.exe and its installer first: the scenarios run against it under Wine too.
+    build_windows
+    configure "$build" -DBRELUNDA_WERROR=ON -DBRELUNDA_BENCH=ON -DBRELUNDA_WINDOWS_BUILD="$here/build-windows"
     cmake --build "$build" -j"$(nproc)"
     # The tests the sanitizers can find something in, again on a build with AddressSanitizer,
     # LeakSanitizer and UBSan.
     configure "$build-sanitize" -DBRELUNDA_WERROR=ON -DBRELUNDA_SANITIZE=ON
     cmake --build "$build-sanitize" -j"$(nproc)" --target test_logic test_aboutrepeat brelunda error_probe
     exec dbus-run-session -- "$here/tests/with-display.sh" \
-        "$here/tests/run-suite.sh" "$build" "$build-sanitize"
+        "$here/tests/run-suite.sh" "$build" "$build-sanitize" "$here/build-windows"
     ;;
 check)
     configure "$build" -DBRELUNDA_WERROR=ON
     cmake --build "$build" -j"$(nproc)"
     exec ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -L 'logic|widgets|assets|catalogue|style'
     ;;
+windows)
+    install_missing "${windows_packages[@]}"
+    build_windows
+    echo "Built $here/build-windows/Brelunda.exe; run it with: wine $here/build-windows/Brelunda.exe"
+    ;;
 *)
-    echo "usage: $0 run|test|check" >&2
+    echo "usage: $0 run|test|check|windows" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,37 @@
+#pragma once
+
+// What the Win32 forms layer works out from a window's description before it calls Windows: the
+// wide strings, the outer size in whole pixels, and where each menu item goes.
+// Plain C++ with no Windows header, so it is tested on any machine.
+
+#include "platform/description.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace forms::win32 {
+
+// UTF-16, as the wide-character API takes it; a byte that is not part of valid UTF-8 becomes
+// U+FFFD rather than vanishing.
+std::u16string utf16(std::string_view utf8);
+
+// A window's outer size is whole pixels at its dpi; read back, it is those pixels in twips.
+int outerPixels(float twips, int dpi);
+float outerTwips(int pixels, int dpi);
+
+struct MenuEntry {
+    std::string_view name;
+    std::u16string caption;
+    int dropDown;     // the entry whose drop-down holds this one; -1 for the menu bar
+    int position;     // in the menu bar, or in that drop-down
+    unsigned command; // what the window's WM_COMMAND carries; 0 for a title, which only opens its menu
+    bool enabled;
+};
+
+// The menu tree in the description's order. A command must name a drop-down title given before
+// it, and only commands name a parent; anything else is an invalid description.
+std::vector<MenuEntry> planMenu(std::span<const MenuDescription> menu);
+
+} // namespace forms::win32
