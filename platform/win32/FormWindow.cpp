@@ -132,23 +132,12 @@ Picture pictureAt(std::string_view name, int dpi) {
     picture.natural = bytes.data() + sizeof size;
     if (dpi == layoutDpi)
         return picture;
-    BITMAPINFO target = dib(MulDiv(picture.width(), dpi, layoutDpi), MulDiv(picture.height(), dpi, layoutDpi));
-    void* bits = nullptr;
-    const OwnedBitmap bitmap(
-        check(CreateDIBSection(nullptr, &target, DIB_RGB_COLORS, &bits, nullptr, 0), "CreateDIBSection"));
-    const OwnedDc dc(check(CreateCompatibleDC(nullptr), "CreateCompatibleDC"));
-    SelectObject(dc.get(), bitmap.get());
-    SetStretchBltMode(dc.get(), HALFTONE);
-    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
-    check(StretchDIBits(dc.get(), 0, 0, target.bmiHeader.biWidth, -target.bmiHeader.biHeight, 0, 0,
-                        picture.width(), picture.height(), picture.natural, &picture.info, DIB_RGB_COLORS,
-                        SRCCOPY),
-          "StretchDIBits");
-    GdiFlush();
-    const auto* first = static_cast<const std::uint32_t*>(bits);
-    picture.enlarged.assign(first, first + std::size_t(target.bmiHeader.biWidth) *
-                                               std::size_t(-target.bmiHeader.biHeight));
-    picture.info = target;
+    const int width = MulDiv(picture.width(), dpi, layoutDpi),
+              height = MulDiv(picture.height(), dpi, layoutDpi);
+    picture.enlarged =
+        enlarged({static_cast<const std::uint32_t*>(picture.natural), std::size_t(size[0]) * size[1]},
+                 picture.width(), picture.height(), width, height);
+    picture.info = dib(width, height);
     return picture;
 }
 
@@ -528,6 +517,11 @@ LRESULT CALLBACK FormWindow::procedure(HWND window, UINT message, WPARAM wParam,
     case WM_SIZE:
         self->sized();
         return 0;
+    case WM_NCLBUTTONDBLCLK:
+        // Two quick clicks on "&Próximo" are two steps, not a double click the menu bar ignores.
+        if (wParam == HTMENU)
+            return DefWindowProcW(window, WM_NCLBUTTONDOWN, wParam, lParam);
+        break;
     case WM_TIMER:
         if (wParam == settleTimer)
             self->settled();

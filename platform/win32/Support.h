@@ -21,7 +21,6 @@ namespace forms::win32 {
 struct Release {
     void operator()(HWND window) const { DestroyWindow(window); }
     void operator()(HFONT font) const { DeleteObject(font); }
-    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
     void operator()(HDC dc) const { DeleteDC(dc); }
     void operator()(HICON icon) const { DestroyIcon(icon); }
     void operator()(HMENU menu) const { DestroyMenu(menu); }
@@ -30,7 +29,6 @@ struct Release {
 };
 using OwnedWindow = std::unique_ptr<HWND__, Release>;
 using OwnedFont = std::unique_ptr<HFONT__, Release>;
-using OwnedBitmap = std::unique_ptr<HBITMAP__, Release>;
 using OwnedDc = std::unique_ptr<HDC__, Release>;
 using OwnedIcon = std::unique_ptr<HICON__, Release>;
 using OwnedMenu = std::unique_ptr<HMENU__, Release>;

@@ -51,6 +51,17 @@ private slots:
         QCOMPARE(outerPixels(readBack, dpi), pixels);
     }
 
+    // Enlarged twice, each new pixel lies a quarter of the way from one old pixel to the next, and
+    // the edges are held: black and white give 0x00, 0x40, 0xbf, 0xff across a row.
+    void enlarged_blendsNeighbours() {
+        const std::vector<std::uint32_t> picture{0xff000000, 0xffffffff, 0xff000000, 0xffffffff};
+        const std::vector<std::uint32_t> twice = enlarged(picture, 2, 2, 4, 4);
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(std::vector<std::uint32_t>(twice.begin() + row * 4, twice.begin() + row * 4 + 4),
+                     (std::vector<std::uint32_t>{0xff000000, 0xff404040, 0xffbfbfbf, 0xffffffff}));
+        QCOMPARE(enlarged(picture, 2, 2, 2, 2), picture);
+    }
+
     // Where each item of the main window's menu goes: the bar, or a title's drop-down.
     void mainMenu() {
         const std::vector<MenuEntry> plan = planMenu(ui::brelundaForm().menu);

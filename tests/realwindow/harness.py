@@ -11,6 +11,7 @@ import re
 import signal
 import subprocess
 import time
+import tomllib
 import unittest
 
 import numpy
@@ -27,7 +28,7 @@ LABELS_RIGHT_EDGE = 561
 # Under Wine the X window is the client area with the menu bar; the window's Win32 frame (border,
 # and caption over it) lies around it, drawn by the window manager instead: left, top, right,
 # bottom in pixels, by scale.
-WIN32_FRAME = {1: (4, 23, 4, 4), 2: (8, 46, 8, 8)}
+WIN32_FRAME = {1: (4, 23, 4, 4), 2: (5, 42, 5, 5)}
 
 
 def run(*command, timeout=20):
@@ -117,18 +118,25 @@ class Window:
                      (r'Absolute upper-left X:\s+(-?\d+)', r'Absolute upper-left Y:\s+(-?\d+)',
                       r'Width: (\d+)', r'Height: (\d+)'))
 
-    def frame(self):
-        """Left, top, right, bottom around the X window that belong to the program's outer size."""
-        if BUILD == 'wine':
-            return WIN32_FRAME[SCALE]
+    def extents(self):
+        """What the window manager draws around the X window: left, top, right, bottom; None until it has."""
         extents = re.search(r'= (\d+), (\d+), (\d+), (\d+)', run('xprop', '-id', self.id, '_NET_FRAME_EXTENTS'))
         if not extents:
             return None
         left, right, top, bottom = map(int, extents.groups())
         return left, top, right, bottom
 
+    def decorated(self):
+        """The X window with the window manager's frame: where its title bar and borders are."""
+        return self._around(self.extents())
+
     def outer(self):
-        (x, y, width, height), (left, top, right, bottom) = self.client(), self.frame() or (0, 0, 0, 0)
+        """The program's own outer rectangle: the window manager's frame, or under Wine the Win32
+        frame, which the window manager draws its own in place of."""
+        return self._around(WIN32_FRAME[SCALE] if BUILD == 'wine' else self.extents())
+
+    def _around(self, frame):
+        (x, y, width, height), (left, top, right, bottom) = self.client(), frame or (0, 0, 0, 0)
         return x - left, y - top, width + left + right, height + top + bottom
 
     def size(self):
@@ -169,8 +177,10 @@ class Program:
             env.update(LD_PRELOAD=library, FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00',
                        FAKETIME_DONT_FAKE_MONOTONIC='1', NO_FAKE_STAT='1')
         env.pop('QT_QPA_PLATFORM', None)
-        if SCALE > 1 and BUILD == 'linux':
-            env['QT_SCALE_FACTOR'] = str(SCALE)
+        if SCALE > 1:
+            # Qt scales by a factor; Wine by the prefix's dots per inch (tests/run-suite.sh).
+            env.update({'QT_SCALE_FACTOR': str(SCALE)} if BUILD == 'linux' else
+                       {'WINEPREFIX': os.environ['BRELUNDA_WINEPREFIX_192']})
         command = command or [PROGRAM]
         self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
@@ -199,7 +209,7 @@ class Program:
 
     def window(self, title, timeout=15, framed=True):
         """The visible window with that title, once the window manager has framed it."""
-        found = wait_for(lambda: [w for w in self.windows(title) if w.frame() or not framed], timeout, 0.05)
+        found = wait_for(lambda: [w for w in self.windows(title) if w.extents() or not framed], timeout, 0.05)
         if not found:
             raise AssertionError(f'no framed window titled {title}; the program said: {self.error_text()}')
         return found[-1]
@@ -293,6 +303,14 @@ class MainWindow(Program):
         if darkest < 80:
             return False
         raise AssertionError(f'a menu title that is neither black nor grey ({darkest})')
+
+
+def readings():
+    """Each day's four label texts as the catalogue gives them."""
+    with open(os.path.join(SOURCE, 'messages', 'catalogue.toml'), 'rb') as source:
+        entries = tomllib.load(source)['entry']
+    return {entry['day']: [entry['day_text'], entry['title'], '\n'.join(entry['verse']),
+                           '\n'.join(entry['commentary'])] for entry in entries}
 
 
 _references = {}

@@ -56,9 +56,9 @@ class AboutWindow(unittest.TestCase):
                 self.assertEqual(about.size(), ABOUT_OUTER)
                 self.assertTrue(about.centred(), about.outer())
                 # The main window takes no key, no click on its menu bar and none on its close box.
-                cover = about.outer()
+                cover = about.decorated()
                 before = outside(program, screenshot(), cover)
-                x, y, width, _ = program.main.outer()
+                x, y, width, _ = program.main.decorated()
                 key('alt+p')
                 program.click_title(2)
                 click(x + width - 10, y + 10)

@@ -9,10 +9,9 @@ import subprocess
 import sys
 import tempfile
 import time
-import tomllib
 import unittest
 
-from harness import SOURCE, Program, key, main, wait_for
+from harness import Program, key, main, readings, wait_for
 
 if '--private-session' not in sys.argv:
     # Without a runtime directory of its own the accessibility bus of every session listens on
@@ -29,13 +28,6 @@ import gi  # noqa: E402
 gi.require_version('Atspi', '2.0')
 from gi.repository import GLib  # noqa: E402
 import pyatspi  # noqa: E402
-
-
-def readings():
-    with open(os.path.join(SOURCE, 'messages', 'catalogue.toml'), 'rb') as source:
-        entries = tomllib.load(source)['entry']
-    return {entry['day']: [entry['day_text'], entry['title'], '\n'.join(entry['verse']),
-                           '\n'.join(entry['commentary'])] for entry in entries}
 
 
 def pump():

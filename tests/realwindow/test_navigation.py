@@ -62,7 +62,7 @@ class Quit(unittest.TestCase):
 
     def test_closingTheWindowEndsTheProgramWithStatusZero(self):
         with MainWindow(20) as program:
-            x, y, width, _ = program.main.outer()
+            x, y, width, _ = program.main.decorated()
             # The close box, rightmost on the window manager's title bar.
             click(x + width - 10, y + 10)
             self.assertEqual(program.wait(), 0)

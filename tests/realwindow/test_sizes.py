@@ -14,7 +14,7 @@ def pointer(*action):
 
 def click_maximise(window):
     """The middle of the three buttons at the right of the window manager's title bar."""
-    x, y, width, _ = window.outer()
+    x, y, width, _ = window.decorated()
     click(x + width - 26, y + 10)
 
 
@@ -34,7 +34,7 @@ class FixedSizes(unittest.TestCase):
 
                 # The user dragging the frame's corner: the window manager holds the new size while
                 # the button is down, and the window goes back once it is let go.
-                x, y, width, height = window.outer()
+                x, y, width, height = window.decorated()
                 pointer('mousemove', x + width - 2, y + height - 2)
                 time.sleep(0.1)
                 pointer('mousedown', 1)
@@ -61,7 +61,7 @@ class FixedSizes(unittest.TestCase):
                 # Maximised with the title bar's middle button: the window manager's size stands;
                 # restored with it, the fixed size and place come back.
                 click_maximise(window)
-                self.assertTrue(wait_for(lambda: window.size()[0] == screen_size()[0]))
+                self.assertTrue(wait_for(lambda: window.decorated()[2] == screen_size()[0]))
                 maximised = window.size()
                 self.assertGreater(maximised[1], fixed[1])
                 self.assertTrue(window.keeps(maximised))
