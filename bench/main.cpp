@@ -368,12 +368,12 @@ bool measure(const Options& options, const std::filesystem::path& scratch) {
     std::printf("%-22s %10s %10s %10s %7s %8s %8s\n", "measure", "xlib", "bare (A)", "brelunda", "B/A",
                 "B/xlib", "target");
     Verdict verdict;
-    row("first frame (ms)", 1, frame[0], frame[1], frame[2], 1.10, options.check, verdict);
+    row("first frame (ms)", 1, frame[0], frame[1], frame[2], 1.05, options.check, verdict);
     row("window at rest (ms)", 1, rest[0], rest[1], rest[2], 0, false, verdict);
-    row("peak RSS (MiB)", 1, hwm[0], hwm[1], hwm[2], 1.10, options.check, verdict);
+    row("peak RSS (MiB)", 1, hwm[0], hwm[1], hwm[2], 1.05, options.check, verdict);
     row("private anon (MiB)", 2, anon[0], anon[1], anon[2], 0, false, verdict);
     if (haveValgrind)
-        row("instructions (M)", 1, instructions[0], instructions[1], instructions[2], 1.30, options.check,
+        row("instructions (M)", 1, instructions[0], instructions[1], instructions[2], 1.10, options.check,
             verdict);
     else
         std::printf("%-22s (not measured: %s)\n", "instructions (M)",
