@@ -135,16 +135,13 @@ if(BRELUNDA_TESTS AND UNIX AND NOT APPLE)
     add_test(NAME appstream
              COMMAND bash "${brelunda_packaging_tests}/appstream.sh"
                      "${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.metainfo.xml" "${PROJECT_VERSION}")
-    add_test(NAME windows_resource
-             COMMAND bash "${brelunda_packaging_tests}/windows_resource.sh"
-                     "${brelunda_packaging_dir}/windows/brelunda.rc" "${PROJECT_VERSION}")
     add_test(NAME hardening
              COMMAND bash "${brelunda_packaging_tests}/hardening.sh" "$<TARGET_FILE:brelunda>" "$<CONFIG>")
     add_test(NAME deb_package
              COMMAND bash "${brelunda_packaging_tests}/deb_package.sh" "${CMAKE_CPACK_COMMAND}"
                      "${CMAKE_BINARY_DIR}/CPackConfig.cmake" "${PROJECT_VERSION}" "${BRELUNDA_APP_ID}"
                      ${BRELUNDA_ICON_SIZES})
-    set_tests_properties(desktop_entry appstream windows_resource hardening deb_package
+    set_tests_properties(desktop_entry appstream hardening deb_package
                          PROPERTIES LABELS packaging)
     # glibc fortifies only optimised code, so a Debug build skips the check rather than fail it.
     set_tests_properties(hardening PROPERTIES SKIP_RETURN_CODE 77)
