@@ -16,206 +16,161 @@ namespace fakes {
 
 using Log = std::vector<std::string>;
 
-class RecordingForm : public forms::Form, public forms::Controls {
-public:
-    explicit RecordingForm(Log& log, std::set<std::string> names = {"L1", "L2", "L3", "L4"})
-        : log_(log)
-        , names_(std::move(names)) {}
-
-    std::shared_ptr<forms::Controls> controls() override {
-        log_.push_back("controls");
-        // The collection is the form itself; dropping the last pointer to it is its release.
-        return std::shared_ptr<forms::Controls>(this,
-                                                [this](forms::Controls*) { log_.push_back("release"); });
-    }
-    forms::Control& item(std::string_view name) override {
-        log_.push_back("item " + std::string(name));
-        if (!names_.count(std::string(name)))
-            forms::raiseControlNotFound(name);
-        return labels_.try_emplace(std::string(name), *this, std::string(name)).first->second;
-    }
-
-    std::map<std::string, std::string> captions;
-
-private:
+// A form whose collection of controls is itself; dropping the last pointer to it is its release.
+struct RecordingForm : forms::Form, forms::Controls {
     struct Label : forms::Control {
-        Label(RecordingForm& form, std::string name)
-            : form_(form)
-            , name_(std::move(name)) {}
+        RecordingForm& form;
+        std::string name;
+        Label(RecordingForm& owner, std::string key)
+            : form(owner)
+            , name(std::move(key)) {}
         void setCaption(std::string_view text) override {
-            form_.log_.push_back("caption " + name_);
-            form_.captions[name_] = std::string(text);
+            form.log.push_back("caption " + name);
+            form.captions[name] = std::string(text);
         }
-        RecordingForm& form_;
-        std::string name_;
     };
 
-    Log& log_;
-    std::set<std::string> names_;
-    std::map<std::string, Label> labels_;
+    explicit RecordingForm(Log& recorder, std::set<std::string> names = {"L1", "L2", "L3", "L4"})
+        : log(recorder)
+        , labels(std::move(names)) {}
+    std::shared_ptr<forms::Controls> controls() override {
+        log.push_back("controls");
+        return std::shared_ptr<forms::Controls>(this, [this](forms::Controls*) { log.push_back("release"); });
+    }
+    forms::Control& item(std::string_view name) override {
+        log.push_back("item " + std::string(name));
+        if (!labels.count(std::string(name)))
+            forms::raiseControlNotFound(name);
+        return made.try_emplace(std::string(name), *this, std::string(name)).first->second;
+    }
+
+    Log& log;
+    std::set<std::string> labels;
+    std::map<std::string, Label> made;
+    std::map<std::string, std::string> captions;
 };
 
-class RecordingMenuItem : public forms::MenuItem {
-public:
-    RecordingMenuItem(Log& log, std::string name, bool enabled)
-        : log_(log)
-        , name_(std::move(name))
-        , enabled_(enabled) {}
-    void setEnabled(bool enabled) override {
-        log_.push_back(name_ + (enabled ? " on" : " off"));
-        enabled_ = enabled;
+struct RecordingMenuItem : forms::MenuItem {
+    Log& log;
+    std::string name;
+    bool enabled; // what a user finds: a disabled item cannot be chosen
+    RecordingMenuItem(Log& recorder, std::string item, bool on)
+        : log(recorder)
+        , name(std::move(item))
+        , enabled(on) {}
+    void setEnabled(bool on) override {
+        log.push_back(name + (on ? " on" : " off"));
+        enabled = on;
     }
-    // What a user would find: a disabled item cannot be chosen.
-    bool isEnabled() const { return enabled_; }
-
-private:
-    Log& log_;
-    std::string name_;
-    bool enabled_;
 };
 
 // A clock whose day the test sets; owned by forms::Clock once installed.
-class FakeClock : public forms::Clock {
-public:
+struct FakeClock : forms::Clock {
+    int day = 1;
+    mutable int reads = 0;
     static FakeClock& install(int day) {
         auto* clock = new FakeClock;
         clock->day = day;
         forms::Clock::setInstance(clock);
         return *clock;
     }
-    int day = 1;
-    mutable int reads = 0;
-
-protected:
-    int currentDayOfMonth() const override {
-        ++reads;
-        return day;
-    }
+    int currentDayOfMonth() const override { return ++reads, day; }
 };
 
 // A window that raises its resize handler inside every set that changes its size, as the
 // toolkits do. With whole pixels it keeps sizes as pixels, the way a real window system does.
-class FakeWindow : public forms::Window {
-public:
-    FakeWindow(Log& log, float heightTwips, float widthTwips, bool wholePixels)
-        : log_(log)
-        , wholePixels_(wholePixels)
-        , height_(store(heightTwips))
-        , width_(store(widthTwips)) {}
-
+struct FakeWindow : forms::Window {
+    Log& log;
+    bool wholePixels;
+    float heightTwips, widthTwips;
     forms::WindowState state = forms::WindowState::Normal;
     std::function<void()> onResize;
-    int calls = 0;
-    int deepest = 0;
+    int depth = 0, deepest = 0;
 
+    FakeWindow(Log& recorder, float height, float width, bool pixels)
+        : log(recorder)
+        , wholePixels(pixels)
+        , heightTwips(store(height))
+        , widthTwips(store(width)) {}
     void resizeEvent() {
-        ++calls;
-        deepest = std::max(deepest, ++depth_);
-        if (depth_ > 8)
+        deepest = std::max(deepest, ++depth);
+        if (depth > 8)
             throw std::logic_error("resize events nest without end");
         if (onResize)
             forms::dispatch(onResize);
-        --depth_;
+        --depth;
     }
-
     forms::WindowState windowState() const override { return state; }
-    float height() const override { return height_; }
-    float width() const override { return width_; }
-    void setHeight(float twips) override { set(height_, twips, "height"); }
-    void setWidth(float twips) override { set(width_, twips, "width"); }
-
-private:
+    float height() const override { return heightTwips; }
+    float width() const override { return widthTwips; }
+    void setHeight(float twips) override { set(heightTwips, twips, "height"); }
+    void setWidth(float twips) override { set(widthTwips, twips, "width"); }
     float store(float twips) const {
-        return wholePixels_ ? float(int(twips / forms::twipsPerPixel + 0.5f)) * forms::twipsPerPixel : twips;
+        return wholePixels ? float(int(twips / forms::twipsPerPixel + 0.5f)) * forms::twipsPerPixel : twips;
     }
     void set(float& size, float twips, const char* what) {
-        log_.push_back(std::string("set ") + what);
-        const float stored = store(twips);
-        if (stored == size)
-            return;
-        size = stored;
-        resizeEvent();
+        log.push_back(std::string("set ") + what);
+        if (store(twips) != size)
+            size = store(twips), resizeEvent();
     }
-
-    Log& log_;
-    bool wholePixels_;
-    float height_;
-    float width_;
-    int depth_ = 0;
 };
 
 // A window made from its description: its menu items in their design-time states, its labels
 // recorded, its events raised by the test as a user would raise them.
-class FakeFormWindow : public forms::FormWindow {
-public:
-    FakeFormWindow(Log& log, const forms::FormDescription& description, std::set<std::string> labels)
-        : log_(log)
-        , form_(std::make_shared<RecordingForm>(log, std::move(labels)))
-        , outer_(log, 6000, 8000, true) {
-        for (const forms::MenuDescription& item : description.menu)
-            items_.try_emplace(std::string(item.name), log, std::string(item.name), item.enabled);
-    }
+struct FakeFormWindow : forms::FormWindow {
+    Log& log;
+    std::shared_ptr<RecordingForm> form;
+    FakeWindow window;
+    std::map<std::string, RecordingMenuItem, std::less<>> items;
+    std::map<std::string, std::function<void()>, std::less<>> clicks;
 
-    forms::Window& outer() override { return outer_; }
+    FakeFormWindow(Log& recorder, const forms::FormDescription& description, std::set<std::string> labels)
+        : log(recorder)
+        , form(std::make_shared<RecordingForm>(recorder, std::move(labels)))
+        , window(recorder, 6000, 8000, true) {
+        for (const forms::MenuDescription& item : description.menu)
+            items.try_emplace(std::string(item.name), recorder, std::string(item.name), item.enabled);
+    }
+    forms::Window& outer() override { return window; }
     forms::MenuItem& menuItem(std::string_view name) override { return item(name); }
-    std::shared_ptr<forms::Form> handle() override { return form_; }
-    void onResize(std::function<void()> handler) override { outer_.onResize = std::move(handler); }
+    std::shared_ptr<forms::Form> handle() override { return form; }
+    void onResize(std::function<void()> handler) override { window.onResize = std::move(handler); }
     void onClick(std::string_view name, std::function<void()> handler) override {
-        clicks_[std::string(name)] = std::move(handler);
+        clicks[std::string(name)] = std::move(handler);
     }
     void placeCentred(forms::OuterSize size) override {
-        log_.push_back("place " + std::to_string(int(size.height)) + "x" + std::to_string(int(size.width)));
+        log.push_back("place " + std::to_string(int(size.height)) + "x" + std::to_string(int(size.width)));
     }
-    void show() override {
-        log_.push_back("show");
-        outer_.resizeEvent();
-    }
-    void showModal() override {
-        log_.push_back("show modal");
-        outer_.resizeEvent();
-    }
+    void show() override { log.push_back("show"), window.resizeEvent(); }
+    void showModal() override { log.push_back("show modal"), window.resizeEvent(); }
 
     // A click or access key reaches the handler only while the item is enabled.
     void click(std::string_view name) {
-        if (item(name).isEnabled() && clicks_.count(std::string(name)))
-            forms::dispatch(clicks_.at(std::string(name)));
+        if (item(name).enabled && clicks.count(name))
+            forms::dispatch(clicks.find(name)->second);
     }
     RecordingMenuItem& item(std::string_view name) {
-        const auto found = items_.find(std::string(name));
-        if (found == items_.end())
+        const auto found = items.find(name);
+        if (found == items.end())
             forms::raiseControlNotFound(name);
         return found->second;
     }
-    RecordingForm& form() { return *form_; }
-    FakeWindow& window() { return outer_; }
-
-private:
-    Log& log_;
-    std::shared_ptr<RecordingForm> form_;
-    FakeWindow outer_;
-    std::map<std::string, RecordingMenuItem> items_;
-    std::map<std::string, std::function<void()>> clicks_;
 };
 
-class FakeToolkit : public forms::Toolkit {
-public:
-    explicit FakeToolkit(Log& log)
-        : log_(log) {}
-    std::unique_ptr<forms::FormWindow> makeWindow(const forms::FormDescription& description) override {
-        log_.push_back("make " + std::string(description.name));
-        auto window = std::make_unique<FakeFormWindow>(log_, description, labels);
-        made.push_back(window.get());
-        return window;
-    }
-    int run() override {
-        log_.push_back("run");
-        return 0;
-    }
+struct FakeToolkit : forms::Toolkit {
+    Log& log;
     std::vector<FakeFormWindow*> made;
     std::set<std::string> labels{"L1", "L2", "L3", "L4"};
 
-private:
-    Log& log_;
+    explicit FakeToolkit(Log& recorder)
+        : log(recorder) {}
+    std::unique_ptr<forms::FormWindow> makeWindow(const forms::FormDescription& description) override {
+        log.push_back("make " + std::string(description.name));
+        auto window = std::make_unique<FakeFormWindow>(log, description, labels);
+        made.push_back(window.get());
+        return window;
+    }
+    int run() override { return log.push_back("run"), 0; }
 };
 
 } // namespace fakes

@@ -51,7 +51,7 @@ class TestLogic : public QObject {
 
     QString states() {
         auto& window = *toolkit->made.front();
-        const auto on = [&](const char* item) { return window.item(item).isEnabled() ? "on" : "off"; };
+        const auto on = [&](const char* item) { return window.item(item).enabled ? "on" : "off"; };
         return QStringLiteral("day %1, anterior %2, proximo %3, hoje %4")
             .arg(FuncBrelunda::CurrentDay)
             .arg(on("mnuAnterior"), on("mnuProximo"), on("mnuHoje"));
@@ -84,7 +84,7 @@ private slots:
                                          QStringList{"place 7015x9150", "show"};
             QCOMPARE(strings(log).mid(0, expected.size()), expected);
             QCOMPARE(states(), QString(state));
-            QCOMPARE(window.form().captions.at("L1"), std::to_string(today));
+            QCOMPARE(window.form->captions.at("L1"), std::to_string(today));
             QCOMPARE(program->run(), 0);
             toolkit = std::make_unique<fakes::FakeToolkit>(log);
         }
@@ -136,18 +136,18 @@ private slots:
             if (random() % 50 == 0)
                 clock->day = 1 + int(random() % 31);
             const std::string item = std::array{"mnuAnterior", "mnuProximo", "mnuHoje"}[random() % 3];
-            const bool chosen = window.item(item).isEnabled();
+            const bool chosen = window.item(item).enabled;
             window.click(item);
             const int day = FuncBrelunda::CurrentDay;
             if (chosen)
                 hoje = item != "mnuHoje";
             QVERIFY2(day >= 1 && day <= 31, qPrintable(states()));
-            QVERIFY2(window.item("mnuAnterior").isEnabled() == (day > 1), qPrintable(states()));
-            QVERIFY2(window.item("mnuProximo").isEnabled() == (day < 31), qPrintable(states()));
-            QVERIFY2(window.item("mnuHoje").isEnabled() == hoje, qPrintable(states()));
+            QVERIFY2(window.item("mnuAnterior").enabled == (day > 1), qPrintable(states()));
+            QVERIFY2(window.item("mnuProximo").enabled == (day < 31), qPrintable(states()));
+            QVERIFY2(window.item("mnuHoje").enabled == hoje, qPrintable(states()));
             if (chosen && item == "mnuHoje")
                 QCOMPARE(day, clock->day);
-            QCOMPARE(window.form().captions.at("L1"), std::to_string(day));
+            QCOMPARE(window.form->captions.at("L1"), std::to_string(day));
         }
     }
 
@@ -173,7 +173,7 @@ private slots:
             FuncBrelunda::CurrentDay = std::int16_t(day);
             window.click(item);
             window.click("mnuHoje");
-            window.window().resizeEvent();
+            window.window.resizeEvent();
             forms::setEndHandler(nullptr);
             QCOMPARE(ends, day == 9 ? 1 : 0);
             QCOMPARE(reported.size(), std::size_t(day == 9 ? 0 : 1));
