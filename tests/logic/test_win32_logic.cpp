@@ -10,45 +10,32 @@ class TestWin32Logic : public QObject {
     Q_OBJECT
 
 private slots:
-    void utf16_data() {
-        QTest::addColumn<QByteArray>("utf8");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("access key") << QByteArray("A&nterior") << QStringLiteral("A&nterior");
-        QTest::newRow("two bytes") << QByteArray("&Próximo\n") << QStringLiteral("&Pr\u00F3ximo\n");
-        QTest::newRow("outside the BMP") << QByteArray("\xF0\x9F\x93\x96") << QStringLiteral("\U0001F4D6");
-        QTest::newRow("stray byte") << QByteArray("a\xFF!") << QStringLiteral("a\uFFFD!");
-        QTest::newRow("cut short") << QByteArray("dia \xE2\x82") << QStringLiteral("dia \uFFFD\uFFFD");
-        QTest::newRow("overlong") << QByteArray("\xC0\xAF") << QStringLiteral("\uFFFD\uFFFD");
-        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
-    }
-    void utf16() {
-        QFETCH(QByteArray, utf8);
-        QFETCH(QString, expected);
-        QCOMPARE(QString::fromStdU16String(forms::win32::utf16(utf8.toStdString())), expected);
+    // UTF-16 as the wide API takes it: the access key's "&" kept, a byte that is no part of valid
+    // UTF-8 made U+FFFD rather than dropped.
+    void utf16_keepsAccessKeysAndMarksBadBytes() {
+        for (const auto& [utf8, expected] : {std::pair{"A&nterior", u"A&nterior"},
+                                             {"&Pr\xc3\xb3ximo\n", u"&Pr\u00F3ximo\n"},
+                                             {"\xF0\x9F\x93\x96", u"\U0001F4D6"},
+                                             {"a\xFF!", u"a\uFFFD!"},
+                                             {"dia \xE2\x82", u"dia \uFFFD\uFFFD"},
+                                             {"\xC0\xAF", u"\uFFFD\uFFFD"},
+                                             {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}})
+            QVERIFY2(utf16(utf8) == expected, utf8);
     }
 
-    // 7015 twips is 467⅔ pixels: read back as 7020 (7012.5 at 192 dpi) it is set again, and the set
-    // asks for the pixels already there, so the size rule's nesting ends.
-    void outerSize_data() {
-        QTest::addColumn<float>("twips");
-        QTest::addColumn<int>("dpi");
-        QTest::addColumn<int>("pixels");
-        QTest::addColumn<float>("readBack");
-        QTest::newRow("main height") << 7015.f << 96 << 468 << 7020.f;
-        QTest::newRow("main width") << 9150.f << 96 << 610 << 9150.f;
-        QTest::newRow("about height") << 5355.f << 96 << 357 << 5355.f;
-        QTest::newRow("main height, 192 dpi") << 7015.f << 192 << 935 << 7012.5f;
-        QTest::newRow("about width, 192 dpi") << 5190.f << 192 << 692 << 5190.f;
-        QTest::newRow("about height, 144 dpi") << 5355.f << 144 << 536 << 5360.f;
-    }
-    void outerSize() {
-        QFETCH(float, twips);
-        QFETCH(int, dpi);
-        QFETCH(int, pixels);
-        QFETCH(float, readBack);
-        QCOMPARE(outerPixels(twips, dpi), pixels);
-        QCOMPARE(outerTwips(pixels, dpi), readBack);
-        QCOMPARE(outerPixels(readBack, dpi), pixels);
+    // 7015 twips is 467 2/3 pixels: read back as 7020 (7012.5 at 192 dpi) it is set again, and the
+    // set asks for the pixels already there, so the size rule's nesting ends.
+    void outerSize_roundsTripInWholePixels() {
+        for (const auto& [twips, dpi, pixels, readBack] : {std::tuple{7015.f, 96, 468, 7020.f},
+                                                           {9150.f, 96, 610, 9150.f},
+                                                           {5355.f, 96, 357, 5355.f},
+                                                           {7015.f, 192, 935, 7012.5f},
+                                                           {5190.f, 192, 692, 5190.f},
+                                                           {5355.f, 144, 536, 5360.f}}) {
+            QCOMPARE(outerPixels(twips, dpi), pixels);
+            QCOMPARE(outerTwips(pixels, dpi), readBack);
+            QCOMPARE(outerPixels(readBack, dpi), pixels);
+        }
     }
 
     // Enlarged twice, each new pixel lies a quarter of the way from one old pixel to the next, and
