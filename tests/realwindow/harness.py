@@ -287,6 +287,27 @@ class MainWindow(Program):
                 titles.append(box)
         return titles
 
+    def open_about(self, by_keys=True):
+        """Opens the About window by "Aj&uda" > "&Sobre", by keys or clicks; returns it, settled."""
+        if by_keys:
+            key('alt+u')
+            time.sleep(0.3)
+            key('s')
+        else:
+            left, _, right, _ = self.menu_titles()[4]
+            click((left + right) // 2, self.origin[1] - 2)
+            time.sleep(0.3)
+            # Its drop-down holds one item, just below the bar.
+            click((left + right) // 2 + 10, self.origin[1] + 10)
+        about = self.window('Mensagens')
+        about.settled()
+        return about
+
+    def close_about(self, about):
+        about.activate()
+        key('alt+F4')
+        return wait_for(lambda: not self.windows('Mensagens'))
+
     def click_title(self, index):
         left, top, right, bottom = self.menu_titles()[index]
         click((left + right) // 2, (top + bottom) // 2)
@@ -311,6 +332,16 @@ def readings():
         entries = tomllib.load(source)['entry']
     return {entry['day']: [entry['day_text'], entry['title'], '\n'.join(entry['verse']),
                            '\n'.join(entry['commentary'])] for entry in entries}
+
+
+def places_from_first_show(program, title, seconds=0.4):
+    """Every rectangle the window is seen at from the moment it is first visible, in order."""
+    window, places = wait_for(lambda: program.windows(title), 15, 0)[-1], []
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        place = window.client()
+        places += [place] if not places or places[-1] != place else []
+    return places
 
 
 _references = {}

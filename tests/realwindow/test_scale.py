@@ -8,7 +8,6 @@ import numpy
 
 from harness import (ABOUT_OUTER, LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, SCALE, MainWindow, label_ink, main,
                      picture)
-from test_about import open_about
 
 
 class TwiceTheDensity(unittest.TestCase):
@@ -47,7 +46,7 @@ class TwiceTheDensity(unittest.TestCase):
             self.assertGreater(inked.sum(), 1000)
             self.assertLess((inked & uniform).sum(), inked.sum() // 2)
 
-            about = open_about(program)
+            about = program.open_about()
             for measured, laid_out in zip(about.size(), ABOUT_OUTER):
                 self.assertLessEqual(abs(measured - laid_out), 2, about.size())
 

@@ -5,7 +5,6 @@ import time
 import unittest
 
 from harness import ABOUT_OUTER, MAIN_OUTER, MainWindow, click, main, run, screen_size, wait_for
-from test_about import open_about
 
 
 def pointer(*action):
@@ -23,7 +22,7 @@ class FixedSizes(unittest.TestCase):
     def test_bothWindowsGoBackToTheirSize(self):
         for about in (False, True):
             with self.subTest(about=about), MainWindow(15) as program:
-                window, fixed = (open_about(program), ABOUT_OUTER) if about else (program.main, MAIN_OUTER)
+                window, fixed = (program.open_about(), ABOUT_OUTER) if about else (program.main, MAIN_OUTER)
                 self.assertEqual(window.size(), fixed)
 
                 # A client asking for another size: the window manager gives it, the window goes back.

@@ -9,7 +9,6 @@ import time
 import unittest
 
 from harness import MAIN_OUTER, MainWindow, differing, key, main, run, screenshot, wait_for
-from test_about import close_about, open_about
 
 EVENTS = int(os.environ.get('BRELUNDA_SOAK_EVENTS', '120'))
 
@@ -40,10 +39,10 @@ class Soak(unittest.TestCase):
                     elif event == 'hoje' and hoje:
                         day, hoje = today, False
                 elif event == 'about':
-                    about = open_about(program, by_key)
+                    about = program.open_about(by_key)
                     key('Escape')
                     self.assertEqual(len(program.windows('Mensagens')), 1, where)
-                    self.assertTrue(close_about(program, about), where)
+                    self.assertTrue(program.close_about(about), where)
                 elif event == 'resize':
                     run('xdotool', 'windowsize', program.main.id, str(chance.randint(200, 800)),
                         str(chance.randint(150, 650)))

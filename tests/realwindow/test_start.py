@@ -5,8 +5,8 @@ import datetime
 import time
 import zoneinfo
 
-from harness import (LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, MainWindow, Program, key, label_ink, main,
-                     picture, reference, run, wait_for)
+from harness import (LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, MainWindow, Program, key, label_ink, main, picture,
+                     places_from_first_show, reference, run)
 import unittest
 
 
@@ -35,16 +35,11 @@ class StartOnADay(unittest.TestCase):
 
     def test_firstShownWhereAndAsLargeAsItStays(self):
         with Program(15) as program:
-            windows = wait_for(lambda: program.windows('Brelunda'), 15, 0)
-            places = []
-            end = time.monotonic() + 0.4
-            while time.monotonic() < end:
-                place = windows[-1].client()
-                if not places or places[-1] != place:
-                    places.append(place)
+            places = places_from_first_show(program, 'Brelunda')
             self.assertEqual(len(places), 1, places)
-            self.assertEqual(program.window('Brelunda').settled()[2:], MAIN_OUTER)
-            self.assertEqual(windows[-1].client(), places[0])
+            window = program.window('Brelunda')
+            self.assertEqual(window.settled()[2:], MAIN_OUTER)
+            self.assertEqual(window.client(), places[0])
 
     def test_dayOfTheMonthIsTheLocalOne(self):
         for zone, start, expected in [('UTC', '2028-02-29 12:00:00', 29),
