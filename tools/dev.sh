@@ -64,7 +64,7 @@ test)
     # LeakSanitizer and UBSan.
     configure "$build-sanitize" -DBRELUNDA_WERROR=ON -DBRELUNDA_SANITIZE=ON
     cmake --build "$build-sanitize" -j"$(nproc)" --target test_logic test_aboutrepeat brelunda error_probe
-    exec dbus-run-session -- "$here/tests/with-display.sh" \
+    exec dbus-run-session -- "$here/tools/with-display.sh" \
         "$here/tests/run-suite.sh" "$build" "$build-sanitize" "$here/build-windows"
     ;;
 check)

@@ -3,7 +3,7 @@
 # first line says what the fault is and whose "Tests:" line names the tests that should catch
 # it) to a clean copy of the last commit, rebuilds, runs those tests, and prints which one failed,
 # or SURVIVED. Run by hand, under a display like the suite:
-#   dbus-run-session -- tests/with-display.sh tools/mutants.sh [NAME...]
+#   dbus-run-session -- tools/with-display.sh tools/mutants.sh [NAME...]
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -5,7 +5,7 @@
 # with the peak RSS of the process `wine` execs into. Needs both trees built and an X server with
 # a window manager:
 #
-#   tests/with-display.sh bench/win32/run.sh build build-windows [STARTS]
+#   tools/with-display.sh bench/win32/run.sh build build-windows [STARTS]
 #
 # A fresh prefix in a temporary folder; its wineserver stays up between starts (warm, as for a
 # user who has run a program before). One uncounted start of each, then rounds of one start each

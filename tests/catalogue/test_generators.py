@@ -1,13 +1,8 @@
-"""Tests of the generators of supplied content (tools/catalogue/), run as the build runs them.
+"""The generators of supplied content (tools/catalogue/), run as the build runs them: a broken file
+is refused with "file:line: rule" for each fault and no output; valid content compiles and holds
+its texts byte for byte (read back by dump_content.cpp)."""
 
-Every broken case is a valid file with one change. The generator must then exit non-zero, leave
-no output file behind, and print one message per fault naming the file, the line where there is
-one, and the rule broken. Valid content must compile and hold its texts byte for byte;
-dump_content.cpp reads them back out of the compiled program.
-
-BRELUNDA_SOURCE_DIR (the source tree, for the include path) and BRELUNDA_CXX (the compiler) are
-set by cmake/Catalogue.cmake; run standalone, the tests use this checkout and g++.
-"""
+# BRELUNDA_SOURCE_DIR and BRELUNDA_CXX come from cmake/Catalogue.cmake; standalone, this checkout and g++.
 
 import os
 import shutil
@@ -42,18 +37,14 @@ CATALOGUE_CASES = [
     ('day repeated', 'day = 5\nday_text = "5"', 'day = 4\nday_text = "4"',
      [('edit', 'day 4, day', 'repeated', 'first at line'), MISSING_5]),
     ('day_text padded', 'day_text = "5"', 'day_text = "05"', [('edit', 'day 5, day_text', 'must be "5"')]),
-    ('empty title', '"DIA CINCO"', '""', [('edit', 'day 5, title', 'empty')]),
     ('long title', '"DIA CINCO"', '"' + 'A' * 24 + '"', [('edit', 'day 5, title', '24 characters', '23')]),
     ('lowercase title', 'DIA CINCO', 'DIA CINCó', [('edit', 'day 5, title', 'lowercase ó')]),
-    ('title a number', '"DIA CINCO"', '5', [('edit', 'day 5, title', 'must be a string')]),
     ('three verse pieces', VERSE_5, f'{VERSE_5}, {VERSE_5}', [('edit', 'day 5, verse', '1 to 2', 'found 3')]),
     ('two paragraphs', '"Primeiro parágrafo.", ', '', [('edit', 'day 3, commentary', '3 to 6', 'found 2')]),
     ('verse not an array', f'[{VERSE_5}, " (Livro Provisório, 5:5)"]', VERSE_5,
      [('edit', 'day 5, verse', 'array')]),
-    ('verse piece a number', VERSE_5, '5', [('edit', 'day 5, verse piece 1', 'string', 'integer')]),
     ('above U+00FC', 'Segundo', 'Segýndo', [('edit', 'day 3, commentary paragraph 2', 'U+00FD', 'U+00FC')]),
     ('tab', 'Segundo parágrafo.', 'Segundo\\tparágrafo.', [('edit', 'paragraph 2', 'U+0009', 'not')]),
-    ('C1 control', 'Terceiro', 'Terceiro\\u0085', [('edit', 'paragraph 3', 'U+0085', 'not allowed')]),
     ('ampersand', 'DIA CINCO', 'DIA & CINCO', [('edit', 'day 5, title', 'ampersand')]),
 ]
 CREDIT_CASES = [

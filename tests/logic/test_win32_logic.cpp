@@ -1,7 +1,5 @@
 #include "platform/win32/Plan.h"
-#include "ui/forms.h"
 
-#include <QSet>
 #include <QTest>
 
 using namespace forms::win32;
@@ -47,28 +45,6 @@ private slots:
             QCOMPARE(std::vector<std::uint32_t>(twice.begin() + row * 4, twice.begin() + row * 4 + 4),
                      (std::vector<std::uint32_t>{0xff000000, 0xff404040, 0xffbfbfbf, 0xffffffff}));
         QCOMPARE(enlarged(picture, 2, 2, 2, 2), picture);
-    }
-
-    // Where each item of the main window's menu goes: the bar, or a title's drop-down.
-    void mainMenu() {
-        const std::vector<MenuEntry> plan = planMenu(ui::brelundaForm().menu);
-        QStringList placed;
-        QSet<unsigned> commands;
-        for (const MenuEntry& entry : plan) {
-            const std::string_view in = entry.dropDown < 0 ? "bar" : plan[std::size_t(entry.dropDown)].name;
-            placed << QStringLiteral("%1 %2 %3%4%5")
-                          .arg(QString::fromStdU16String(entry.caption),
-                               QString::fromUtf8(in.data(), in.size()))
-                          .arg(entry.position)
-                          .arg(entry.command ? "" : " title", entry.enabled ? "" : " off");
-            if (entry.command)
-                commands << entry.command;
-        }
-        QCOMPARE(placed, QStringList({"&Arquivo bar 0 title", "&Sair mnuArquivo 0", "A&nterior bar 1",
-                                      "&Próximo bar 2", "&Hoje bar 3 off", "Aj&uda bar 4 title",
-                                      "&Sobre mnuAjuda 0"}));
-        // One number per command, so a click reaches one handler only.
-        QCOMPARE(commands.size(), 5);
     }
 };
 

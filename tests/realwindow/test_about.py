@@ -6,7 +6,7 @@ import unittest
 
 import numpy
 
-from harness import (ABOUT_OUTER, MainWindow, click, differing, key, main, places_from_first_show, reference, run,
+from harness import (ABOUT_OUTER, MainWindow, choose, click, differing, key, main, places_from_first_show, reference, run,
                      screenshot, wait_for)
 
 # The labels' boxes and the two rules, in the About window's client pixels.
@@ -53,9 +53,7 @@ class AboutWindow(unittest.TestCase):
 
     def test_firstShownWhereAndAsLargeAsItStaysAndCentredAgainAfterAMove(self):
         with MainWindow(15) as program:
-            key('alt+u')
-            time.sleep(0.3)
-            key('s')
+            choose('alt+u', 's')
             places = places_from_first_show(program, 'Mensagens')
             self.assertEqual(len(places), 1, places)
             about = program.window('Mensagens')

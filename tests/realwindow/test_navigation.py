@@ -1,10 +1,9 @@
 """Stepping through the days with the menu bar's keys and clicks, to the bounds and back to today,
 and leaving the program."""
 
-import time
 import unittest
 
-from harness import MainWindow, click, key, main, reference, screenshot
+from harness import MainWindow, choose, click, key, main, reference, screenshot
 
 
 class WalkToTheBounds(unittest.TestCase):
@@ -53,19 +52,13 @@ class WalkToTheBounds(unittest.TestCase):
 
 class Quit(unittest.TestCase):
 
-    def test_sairEndsTheProgramWithStatusZero(self):
-        with MainWindow(20) as program:
-            key('alt+a')
-            time.sleep(0.3)
-            key('s')
-            self.assertEqual(program.wait(), 0)
-
-    def test_closingTheWindowEndsTheProgramWithStatusZero(self):
-        with MainWindow(20) as program:
-            x, y, width, _ = program.main.decorated()
-            # The close box, rightmost on the window manager's title bar.
-            click(x + width - 10, y + 10)
-            self.assertEqual(program.wait(), 0)
+    def test_sairAndTheCloseBoxEndTheProgramWithStatusZero(self):
+        for by_menu in (True, False):
+            with self.subTest(by_menu=by_menu), MainWindow(20) as program:
+                x, y, width, _ = program.main.decorated()
+                # "&Sair" in "&Arquivo"; or the close box, rightmost on the window manager's title bar.
+                choose('alt+a', 's') if by_menu else click(x + width - 10, y + 10)
+                self.assertEqual(program.wait(), 0)
 
 
 if __name__ == '__main__':

@@ -7,10 +7,6 @@ import unittest
 from harness import ABOUT_OUTER, MAIN_OUTER, MainWindow, click, main, run, screen_size, wait_for
 
 
-def pointer(*action):
-    run('xdotool', *map(str, action))
-
-
 def click_maximise(window):
     """The middle of the three buttons at the right of the window manager's title bar."""
     x, y, width, _ = window.decorated()
@@ -34,16 +30,14 @@ class FixedSizes(unittest.TestCase):
                 # The user dragging the frame's corner: the window manager holds the new size while
                 # the button is down, and the window goes back once it is let go.
                 x, y, width, height = window.decorated()
-                pointer('mousemove', x + width - 2, y + height - 2)
-                time.sleep(0.1)
-                pointer('mousedown', 1)
+                run('xdotool', 'mousemove', str(x + width - 2), str(y + height - 2), 'sleep', '0.1', 'mousedown', '1')
                 for step in range(1, 7):
-                    pointer('mousemove', x + width - 2 - 20 * step, y + height - 2 - 15 * step)
+                    run('xdotool', 'mousemove', str(x + width - 2 - 20 * step), str(y + height - 2 - 15 * step))
                 resized = wait_for(lambda: window.size() != fixed, 2)
                 # Held still a while before letting go, as a hand does: what the program asks for
                 # meanwhile is turned down.
                 time.sleep(0.8)
-                pointer('mouseup', 1)
+                run('xdotool', 'mouseup', '1')
                 self.assertTrue(resized)
                 self.assertTrue(wait_for(lambda: window.size() == fixed))
                 self.assertTrue(window.keeps(fixed))
