@@ -1,12 +1,9 @@
 """Holds messages/catalogue.toml to the layout of the readings, whether its texts are placeholders
 or the real ones: the titles, the number of pieces, each piece's length, kind and leading or
 trailing space or dots (expected_layout.tsv, one row per day). While they are placeholders, they
-are what tools/catalogue/make_placeholders.py writes, and they say that they are placeholders."""
+say so."""
 
 import re
-import subprocess
-import sys
-import tempfile
 import tomllib
 import unittest
 from pathlib import Path
@@ -51,19 +48,12 @@ class ShippedCatalogue(unittest.TestCase):
         counts = [sum(len(e[f]) for e in entries.values()) for f in ('verse', 'commentary')]
         self.assertEqual(counts + [counts[0] + counts[1] - 62], [56, 132, 126])
 
-    def test_placeholdersAreWhatTheMakerWrites(self):
+    def test_placeholdersSayTheyArePlaceholders(self):
         # Drop this test once the real texts replace the placeholders.
-        with tempfile.TemporaryDirectory() as directory:
-            made = Path(directory) / 'catalogue.toml'
-            subprocess.run([sys.executable, str(SOURCE / 'tools' / 'catalogue' / 'make_placeholders.py'), str(made)],
-                           check=True)
-            self.assertEqual(made.read_bytes(), (SOURCE / 'messages' / 'catalogue.toml').read_bytes())
-            entries = tomllib.loads(made.read_text(encoding='utf-8'))['entry']
-        for entry in entries:
-            for piece in entry['verse'] + entry['commentary']:
-                # A citation alone names a made-up book instead.
-                if '. ' in piece or not piece.strip(' ').endswith(')'):
-                    self.assertIn('provisóri', piece.lower(), (entry['day'], piece))
+        with open(SOURCE / 'messages' / 'catalogue.toml', 'rb') as file:
+            pieces = [p for entry in tomllib.load(file)['entry'] for p in entry['verse'] + entry['commentary']]
+        # A citation alone names a made-up book instead.
+        self.assertEqual([p for p in pieces if 'provisóri' not in p.lower() and ('. ' in p or not p.strip().endswith(')'))], [])
 
 
 if __name__ == '__main__':

@@ -8,7 +8,6 @@ everything is measured from outside: xwininfo and xprop for places and sizes, sc
 
 import os
 import re
-import signal
 import subprocess
 import time
 import tomllib
@@ -33,9 +32,11 @@ WIN32_FRAME = {1: (4, 23, 4, 4), 2: (5, 42, 5, 5)}
 
 def run(*command, timeout=20):
     done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
-    if done.returncode:
-        raise AssertionError(f'{" ".join(command)} failed: {done.stderr.strip()}')
-    return done.stdout
+    return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
+
+
+def fail(message):
+    raise AssertionError(message)
 
 
 def wait_for(condition, timeout=5.0, pause=0.03):
@@ -65,8 +66,7 @@ def click(x, y):
 
 
 def screen_size():
-    info = run('xwininfo', '-root')
-    return int(re.search(r'Width: (\d+)', info)[1]), int(re.search(r'Height: (\d+)', info)[1])
+    return tuple(int(n) for n in re.search(r'Width: (\d+)\s+Height: (\d+)', run('xwininfo', '-root')).groups())
 
 
 def screenshot():
@@ -78,9 +78,7 @@ def screenshot():
 
 
 def differing(a, b, tolerance=8):
-    if a.shape != b.shape:
-        return a.size + 1
-    return int((numpy.abs(a - b) > tolerance).any(axis=2).sum())
+    return int((numpy.abs(a - b) > tolerance).any(axis=2).sum()) if a.shape == b.shape else a.size + 1
 
 
 def picture(scale=1):
@@ -120,18 +118,13 @@ class Window:
 
     def client(self):
         """The X window's rectangle on the screen: x, y, width, height."""
-        info = run('xwininfo', '-id', self.id)
-        return tuple(int(re.search(pattern, info)[1]) for pattern in
-                     (r'Absolute upper-left X:\s+(-?\d+)', r'Absolute upper-left Y:\s+(-?\d+)',
-                      r'Width: (\d+)', r'Height: (\d+)'))
+        return tuple(int(n) for n in re.search(r'upper-left X:\s+(-?\d+)\s+Absolute upper-left Y:\s+(-?\d+)[\s\S]*?'
+                                               r'Width: (\d+)\s+Height: (\d+)', run('xwininfo', '-id', self.id)).groups())
 
     def extents(self):
         """What the window manager draws around the X window: left, top, right, bottom; None until it has."""
         extents = re.search(r'= (\d+), (\d+), (\d+), (\d+)', run('xprop', '-id', self.id, '_NET_FRAME_EXTENTS'))
-        if not extents:
-            return None
-        left, right, top, bottom = map(int, extents.groups())
-        return left, top, right, bottom
+        return extents and tuple(int(extents[i]) for i in (1, 3, 2, 4))
 
     def decorated(self):
         """The X window with the window manager's frame: where its title bar and borders are."""
@@ -203,10 +196,7 @@ class Program:
 
     def close(self):
         for pid in {self.pid, self.process.pid}:
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+            subprocess.run(['kill', '-9', str(pid)], stderr=subprocess.DEVNULL)
         self.process.communicate(timeout=10)
 
     def windows(self, title):
@@ -217,12 +207,8 @@ class Program:
     def window(self, title, timeout=15, framed=True):
         """The visible window with that title, once the window manager has framed it."""
         found = wait_for(lambda: [w for w in self.windows(title) if w.extents() or not framed], timeout, 0.05)
-        if not found:
-            raise AssertionError(f'no framed window titled {title}; the program said: {self.error_text()}')
-        return found[-1]
-
-    def error_text(self):
-        return self.process.stderr.read() if self.process.poll() is not None else '(still running)'
+        said = self.process.stderr.read() if self.process.poll() is not None else '(still running)'
+        return found[-1] if found else fail(f'no framed window titled {title}; the program said: {said}')
 
     def wait(self, timeout=10):
         return self.process.wait(timeout)
@@ -253,10 +239,7 @@ class MainWindow(Program):
                       for dy in range(60 * SCALE)]
             dy = min(range(len(misses)), key=misses.__getitem__)
             return (x, y, width, height, dy) if misses[dy] <= allowed else None
-        place = wait_for(found, 5)
-        if not place:
-            raise AssertionError("the picture is not at the client area's top-left corner")
-        x, y, width, height, self.menu_height = place
+        x, y, width, height, self.menu_height = wait_for(found, 5) or fail("no picture at the client area's corner")
         self.origin = (x, y + self.menu_height)
         self.area = (x, y + self.menu_height, width, height - self.menu_height)
 
@@ -329,11 +312,7 @@ class MainWindow(Program):
         """Whether a title's letters are drawn greyed, as a disabled item's are."""
         left, top, right, bottom = title
         darkest = shot[top:bottom + 1, left:right + 1].mean(axis=2).min()
-        if darkest > 120:
-            return True
-        if darkest < 80:
-            return False
-        raise AssertionError(f'a menu title that is neither black nor grey ({darkest})')
+        return darkest > 120 if not 80 <= darkest <= 120 else fail(f'a menu title neither black nor grey ({darkest})')
 
 
 def readings():
