@@ -70,7 +70,7 @@ test)
 check)
     configure "$build" -DBRELUNDA_WERROR=ON
     cmake --build "$build" -j"$(nproc)"
-    exec ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -L 'logic|widgets|assets|catalogue|style'
+    exec ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -L 'logic|widgets|catalogue|style'
     ;;
 windows)
     install_missing "${windows_packages[@]}"
