@@ -20,13 +20,12 @@ for property in "ProductName	Brelunda" "ProductVersion	$version" "Manufacturer	B
     "UpgradeCode	{980203ec-dff1-40a2-9996-077023a7eeb2}" "ARPNOMODIFY	1" "ARPNOREPAIR	1" "ARPPRODUCTICON	lightbulb.ico"; do
     table Property | grep -qxF "$property" || fail "Property table lacks: $property"
 done
-[[ $(table File | cut -f3 | sort | tr '\n' ' ') == "Brelunda.exe COPYING.txt LICENSE-Liberation.txt LICENSE-TeXGyre.txt " ]] ||
-    fail "File table: $(table File | cut -f3)"
+files="Brelunda.exe COPYING.txt LICENSE-Liberation.txt LICENSE-TeXGyre.txt "
+[[ $(table File | cut -f3 | sort | tr '\n' ' ') == "$files" && $(unzip -Z1 "$zip" | sort | tr '\n' ' ') == "$files" ]] ||
+    fail "the MSI's File table or the zip do not hold the program and the licences"
 table Shortcut | grep -qP '^StartMenu\tProgramMenuFolder\tBrelunda\tProgram\t\[#Brelunda.exe\]\t.*\tlightbulb\.ico\t' ||
     fail "Shortcut table: $(table Shortcut)"
 [[ -z $(table Registry) && -z $(table ServiceInstall) ]] || fail "registry values or services of our own"
-[[ $(unzip -Z1 "$zip" | sort | tr '\n' ' ') == "Brelunda.exe COPYING.txt LICENSE-Liberation.txt LICENSE-TeXGyre.txt " ]] ||
-    fail "the zip holds: $(unzip -Z1 "$zip")"
 
 export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 trap 'wineserver -k 2>/dev/null; wineserver -w; rm -rf "$scratch"' EXIT
