@@ -25,10 +25,6 @@
 namespace forms::qt {
 
 namespace {
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 // Where the build put an asset the descriptions name.
 QString assetPath(std::string_view name, const char* extension) {
     return QStringLiteral(":/ui/assets/") + qstr(name) + QLatin1String(extension);

@@ -4,7 +4,6 @@
 
 #include <QDeadlineTimer>
 #include <QMargins>
-#include <QPixmap>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>

@@ -40,10 +40,6 @@ constexpr EmbeddedFont embeddedFonts[] = {
 // Menus and message boxes use the plain interface face at the size of an 8-point interface font.
 constexpr int interfacePixelSize = 11;
 
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 void hideWindows() {
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QString>
+#include <string_view>
 
 namespace forms::qt {
 
@@ -21,6 +23,11 @@ private:
     QApplication application_;
     bool interfaceFontSet_ = false;
 };
+
+// The descriptions' texts are UTF-8.
+inline QString qstr(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 // The embedded face that stands in for the one a layout names, at the layout's pixel size.
 QFont fontFor(const FontDescription& description);
