@@ -101,8 +101,12 @@ void setEndHandler(std::function<void()> handler) {
     runtime().endHandler = std::move(handler);
 }
 
-int pixels(int twips, int dpi) {
-    return int(std::lround(double(twips) * dpi / (double(twipsPerPixel) * layoutDpi)));
+int pixels(double twips, int dpi) {
+    return int(std::lround(twips * dpi / (double(twipsPerPixel) * layoutDpi)));
+}
+
+float twips(int pixels, int dpi) {
+    return float(double(pixels) * double(twipsPerPixel) * layoutDpi / dpi);
 }
 
 int pixelsForPoints(double points, int dpi) {

@@ -97,9 +97,12 @@ public:
 enum class WindowState : int { Normal = 0, Minimized = 1, Maximized = 2 };
 
 // Layouts are made at 96 dots per inch, where a pixel is 15 twips and a point 4/3 of a pixel.
+// Windows are whole pixels: a size read back is its pixels in twips, which need not be the twips
+// that were set (7015 twips is 467 2/3 pixels, and reads back as 7020).
 constexpr int layoutDpi = 96;
 constexpr float twipsPerPixel = 15.0f;
-int pixels(int twips, int dpi = layoutDpi);
+int pixels(double twips, int dpi = layoutDpi);
+float twips(int pixels, int dpi = layoutDpi);
 int pixelsForPoints(double points, int dpi = layoutDpi);
 
 // A top-level window's state and outer size (frame included), in twips. Setting a size raises the

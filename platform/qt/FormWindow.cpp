@@ -236,13 +236,13 @@ public:
             return WindowState::Maximized;
         return WindowState::Normal;
     }
-    float height() const override { return float(window_.outerGeometry().height()) * twipsPerPixel; }
-    float width() const override { return float(window_.outerGeometry().width()) * twipsPerPixel; }
-    void setHeight(float twips) override {
-        window_.requestOuter(QSize(window_.outerGeometry().width(), pixels(int(twips))));
+    float height() const override { return twips(window_.outerGeometry().height()); }
+    float width() const override { return twips(window_.outerGeometry().width()); }
+    void setHeight(float size) override {
+        window_.requestOuter(QSize(window_.outerGeometry().width(), pixels(size)));
     }
-    void setWidth(float twips) override {
-        window_.requestOuter(QSize(pixels(int(twips)), window_.outerGeometry().height()));
+    void setWidth(float size) override {
+        window_.requestOuter(QSize(pixels(size), window_.outerGeometry().height()));
     }
 
 private:
@@ -385,8 +385,8 @@ QWidget* FormWindow::clientArea() const {
 }
 
 void FormWindow::placeCentred(OuterSize size) {
-    const int outerHeight = pixels(int(size.height));
-    const int outerWidth = pixels(int(size.width));
+    const int outerHeight = pixels(size.height);
+    const int outerWidth = pixels(size.width);
     if (frameRequested_)
         announcedFrame_ = requestedFrame(windowHandle());
     const QMargins frame = announcedFrame_.value_or(layoutFrame);

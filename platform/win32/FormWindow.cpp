@@ -338,7 +338,7 @@ void FormWindow::onClick(std::string_view menuItem, std::function<void()> handle
 }
 
 void FormWindow::placeCentred(OuterSize size) {
-    const SIZE outer{outerPixels(size.width, dpi_), outerPixels(size.height, dpi_)};
+    const SIZE outer{pixels(size.width, dpi_), pixels(size.height, dpi_)};
     // On the owner's screen, where the user is looking.
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -391,25 +391,25 @@ SIZE FormWindow::outerSize() const {
 }
 
 float FormWindow::height() const {
-    return outerTwips(outerSize().cy, dpi_);
+    return twips(outerSize().cy, dpi_);
 }
 
 float FormWindow::width() const {
-    return outerTwips(outerSize().cx, dpi_);
+    return twips(outerSize().cx, dpi_);
 }
 
 // A size that comes to the same whole pixels changes nothing and raises nothing, so the size
 // rule's nesting ends even where twips are not whole pixels.
-void FormWindow::setHeight(float twips) {
+void FormWindow::setHeight(float height) {
     const SIZE size = outerSize();
-    if (outerPixels(twips, dpi_) != size.cy)
-        resizeOuter({size.cx, outerPixels(twips, dpi_)});
+    if (const int wanted = pixels(height, dpi_); wanted != size.cy)
+        resizeOuter({size.cx, wanted});
 }
 
-void FormWindow::setWidth(float twips) {
+void FormWindow::setWidth(float width) {
     const SIZE size = outerSize();
-    if (outerPixels(twips, dpi_) != size.cx)
-        resizeOuter({outerPixels(twips, dpi_), size.cy});
+    if (const int wanted = pixels(width, dpi_); wanted != size.cx)
+        resizeOuter({wanted, size.cy});
 }
 
 void FormWindow::resizeOuter(SIZE size) {

@@ -3,7 +3,6 @@
 #include "platform/forms.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace forms::win32 {
 
@@ -40,14 +39,6 @@ std::u16string utf16(std::string_view utf8) {
         at += length;
     }
     return text;
-}
-
-int outerPixels(float twips, int dpi) {
-    return int(std::lround(double(twips) * dpi / (double(twipsPerPixel) * layoutDpi)));
-}
-
-float outerTwips(int pixels, int dpi) {
-    return float(double(pixels) * double(twipsPerPixel) * layoutDpi / dpi);
 }
 
 std::vector<MenuEntry> planMenu(std::span<const MenuDescription> menu) {

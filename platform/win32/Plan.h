@@ -1,7 +1,7 @@
 #pragma once
 
 // What the Win32 forms layer works out from a window's description before it calls Windows: the
-// wide strings, the outer size in whole pixels, where each menu item goes, and the picture at
+// wide strings, where each menu item goes, and the picture at
 // another density.
 // Plain C++ with no Windows header, so it is tested on any machine.
 
@@ -18,10 +18,6 @@ namespace forms::win32 {
 // UTF-16, as the wide-character API takes it; a byte that is not part of valid UTF-8 becomes
 // U+FFFD rather than vanishing.
 std::u16string utf16(std::string_view utf8);
-
-// A window's outer size is whole pixels at its dpi; read back, it is those pixels in twips.
-int outerPixels(float twips, int dpi);
-float outerTwips(int pixels, int dpi);
 
 struct MenuEntry {
     std::string_view name;
