@@ -13,7 +13,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BRELUNDA_BUILD_DIR:-$here/build}
 mode=${1:-}
 
-build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libjpeg-turbo-progs python3)
+build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libfontconfig-dev libjpeg-turbo-progs python3)
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
     lintian desktop-file-utils appstream devscripts dpkg-dev
     at-spi2-core python3-pyatspi python3-numpy icoutils i3-wm

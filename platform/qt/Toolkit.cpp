@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
 #include <set>
 
 namespace forms::qt {
@@ -78,7 +79,8 @@ void registerFont(std::string_view family, bool bold, bool italic) {
 } // namespace
 
 Toolkit::Toolkit()
-    : application_(argumentCount, arguments) {
+    : fontConfiguration_([] { FcInit(); })
+    , application_(argumentCount, arguments) {
     QApplication::setApplicationName(QStringLiteral("Brelunda"));
     setEndHandler([] {
         hideWindows();
@@ -92,6 +94,8 @@ Toolkit::Toolkit()
 }
 
 Toolkit::~Toolkit() {
+    if (fontConfiguration_.joinable())
+        fontConfiguration_.join();
     setEndHandler(nullptr);
     setErrorReporter(nullptr);
 }
@@ -100,6 +104,8 @@ std::unique_ptr<forms::FormWindow> Toolkit::makeWindow(const FormDescription& de
     // Here rather than at start-up: a face that fails to load is then a run-time error of the
     // program's, reported like any other. A window's faces are registered together, before any
     // is matched: each registration makes Qt build its font database again.
+    if (fontConfiguration_.joinable())
+        fontConfiguration_.join();
     const std::string_view interfaceFamily = embeddedFaceFor("MS Sans Serif")->family;
     registerFont(interfaceFamily, false, false);
     for (const LabelDescription& label : description.labels) {

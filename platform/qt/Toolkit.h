@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 #include <string_view>
+#include <thread>
 
 namespace forms::qt {
 
@@ -20,6 +21,10 @@ public:
     int run() override;
 
 private:
+    // Reading the machine's font configuration is a third of a start's instructions; it goes on
+    // beside the connection to the display and is waited for before the first face is registered.
+    // Declared first, so it starts before the application object.
+    std::thread fontConfiguration_;
     QApplication application_;
     bool interfaceFontSet_ = false;
 };
