@@ -30,9 +30,8 @@ struct RecordingForm : forms::Form, forms::Controls {
         }
     };
 
-    explicit RecordingForm(Log& recorder, std::set<std::string> names = {"L1", "L2", "L3", "L4"})
-        : log(recorder)
-        , labels(std::move(names)) {}
+    explicit RecordingForm(Log& recorder)
+        : log(recorder) {}
     std::shared_ptr<forms::Controls> controls() override {
         log.push_back("controls");
         return std::shared_ptr<forms::Controls>(this, [this](forms::Controls*) { log.push_back("release"); });
@@ -45,7 +44,7 @@ struct RecordingForm : forms::Form, forms::Controls {
     }
 
     Log& log;
-    std::set<std::string> labels;
+    const std::set<std::string> labels{"L1", "L2", "L3", "L4"};
     std::map<std::string, Label> made;
     std::map<std::string, std::string> captions;
 };
@@ -122,9 +121,9 @@ struct FakeFormWindow : forms::FormWindow {
     std::map<std::string, RecordingMenuItem, std::less<>> items;
     std::map<std::string, std::function<void()>, std::less<>> clicks;
 
-    FakeFormWindow(Log& recorder, const forms::FormDescription& description, std::set<std::string> labels)
+    FakeFormWindow(Log& recorder, const forms::FormDescription& description)
         : log(recorder)
-        , form(std::make_shared<RecordingForm>(recorder, std::move(labels)))
+        , form(std::make_shared<RecordingForm>(recorder))
         , window(recorder, 6000, 8000, true) {
         for (const forms::MenuDescription& item : description.menu)
             items.try_emplace(std::string(item.name), recorder, std::string(item.name), item.enabled);
@@ -158,13 +157,12 @@ struct FakeFormWindow : forms::FormWindow {
 struct FakeToolkit : forms::Toolkit {
     Log& log;
     std::vector<FakeFormWindow*> made;
-    std::set<std::string> labels{"L1", "L2", "L3", "L4"};
 
     explicit FakeToolkit(Log& recorder)
         : log(recorder) {}
     std::unique_ptr<forms::FormWindow> makeWindow(const forms::FormDescription& description) override {
         log.push_back("make " + std::string(description.name));
-        auto window = std::make_unique<FakeFormWindow>(log, description, labels);
+        auto window = std::make_unique<FakeFormWindow>(log, description);
         made.push_back(window.get());
         return window;
     }
