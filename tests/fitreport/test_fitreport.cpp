@@ -1,10 +1,8 @@
 #include "platform/qt/FormWindow.h"
 #include "tools/fitreport/FitReport.h"
-#include "tools/fitreport/Pictures.h"
 #include "ui/forms.h"
 
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 #include <tuple>
 #include <utility>
@@ -69,19 +67,6 @@ private slots:
             for (const fitreport::Entry& entry : fitreport::reportAbout(sobre).entries)
                 cut << (entry.fit.fits() ? QString() : entry.label);
             QCOMPARE(cut.join(QString()), fits ? QString() : sobre.label(name, index)->objectName());
-        }
-    }
-    // A picture of every day, each unlike the next, and of the About window, none of one colour; each
-    // the client area left inside a 4-pixel border, a 19-pixel title bar and the menu bar.
-    void pictures_showEveryDayAndTheAboutWindow() {
-        QTemporaryDir dir;
-        const QStringList files = fitreport::writePictures(*toolkit_, {}, dir.path());
-        for (int i = 0; i < 32; ++i) {
-            const QImage image(files.value(i));
-            QCOMPARE(image.size(), i == 31 ? QSize(338, 330) : QSize(602, 423)); // days, then the About
-            QVERIFY2(image != QImage(files.value(i + 1)) &&
-                         image != image.copy(0, 0, 1, 1).scaled(image.size()),
-                     qPrintable(files.value(i)));
         }
     }
 };
