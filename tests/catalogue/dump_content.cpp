@@ -12,19 +12,15 @@ static void put(std::string_view text) {
     std::putchar('\n');
 }
 
-static void put(std::span<const std::string_view> pieces) {
-    std::printf("%zu\n", pieces.size());
-    for (std::string_view piece : pieces) {
-        put(piece);
-    }
-}
-
 int main() {
     for (const DailyEntry& entry : MessageCatalogue) {
         put(entry.DayText);
         put(entry.Title);
-        put(entry.VersePieces);
-        put(entry.CommentaryParagraphs);
+        for (std::span<const std::string_view> pieces : {entry.VersePieces, entry.CommentaryParagraphs}) {
+            std::printf("%zu\n", pieces.size());
+            for (std::string_view piece : pieces)
+                put(piece);
+        }
     }
     using namespace ui::credits;
     for (std::string_view credit : {title, author, second_credit, rights, publisher, presentation, purpose})
