@@ -126,18 +126,16 @@ class Window:
         extents = re.search(r'= (\d+), (\d+), (\d+), (\d+)', run('xprop', '-id', self.id, '_NET_FRAME_EXTENTS'))
         return extents and tuple(int(extents[i]) for i in (1, 3, 2, 4))
 
-    def decorated(self):
-        """The X window with the window manager's frame: where its title bar and borders are."""
-        return self._around(self.extents())
+    def decorated(self, win32=False):
+        """The X window with the window manager's frame: where its title bar and borders are; or
+        with the Win32 frame, which under Wine the window manager draws its own in place of."""
+        (x, y, width, height), frame = self.client(), WIN32_FRAME[SCALE] if win32 else self.extents()
+        left, top, right, bottom = frame or (0, 0, 0, 0)
+        return x - left, y - top, width + left + right, height + top + bottom
 
     def outer(self):
-        """The program's own outer rectangle: the window manager's frame, or under Wine the Win32
-        frame, which the window manager draws its own in place of."""
-        return self._around(WIN32_FRAME[SCALE] if BUILD == 'wine' else self.extents())
-
-    def _around(self, frame):
-        (x, y, width, height), (left, top, right, bottom) = self.client(), frame or (0, 0, 0, 0)
-        return x - left, y - top, width + left + right, height + top + bottom
+        """The program's own outer rectangle."""
+        return self.decorated(BUILD == 'wine')
 
     def size(self):
         return self.outer()[2:]

@@ -19,47 +19,43 @@ class AboutWindow(unittest.TestCase):
 
     def test_opensCentredAndModalAndOnlyTheUserClosesIt(self):
         days = {day: reference(day) for day in (15, 16)}
-        for by_keys in (True, False):
-            with self.subTest(by_keys=by_keys), MainWindow(15) as program:
-                about = program.open_about(by_keys)
-                if not by_keys:
-                    self.assertTrue(about.centred() and program.close_about(about))
-                    continue
-                self.assertEqual(about.size(), ABOUT_OUTER)
-                self.assertTrue(about.centred(), about.outer())
-                # The main window takes no key, no click on its menu bar and none on its close box;
-                # what of it the About window leaves uncovered stays as it was.
-                x, y, width, height = about.decorated()
-                left, top = x - program.origin[0], y - program.origin[1]
+        with MainWindow(15) as program:
+            about = program.open_about()
+            self.assertEqual(about.size(), ABOUT_OUTER)
+            self.assertTrue(about.centred(), about.outer())
+            # The main window takes no key, no click on its menu bar and none on its close box;
+            # what of it the About window leaves uncovered stays as it was.
+            x, y, width, height = about.decorated()
+            left, top = x - program.origin[0], y - program.origin[1]
 
-                def uncovered():
-                    client = program.client_area().copy()
-                    client[max(top, 0):max(top + height, 0), max(left, 0):max(left + width, 0)] = 0
-                    return client
-                before = uncovered()
-                key('alt+p')
-                program.click_title(2)
-                main_x, main_y, main_width, _ = program.main.decorated()
-                click(main_x + main_width - 10, main_y + 10)
-                time.sleep(0.4)
-                self.assertEqual(differing(uncovered(), before), 0)
-                # Neither Escape nor Return closes it; the window manager's close key does, here
-                # after the user moved it.
-                about.activate()
-                key('Escape', 'Return', 'KP_Enter')
-                time.sleep(0.4)
-                self.assertEqual(len(program.windows('Mensagens')), 1)
-                run('xdotool', 'windowmove', about.id, '40', '60')
-                self.assertTrue(wait_for(lambda: not about.centred()) and program.close_about(about))
-                # The same reading as before, and the main window answers again.
-                self.assertTrue(program.shows(days[15]))
-                key('alt+p')
-                self.assertTrue(program.shows(days[16]))
-                # Opened again, it appears at once where and as large as it stays: centred again.
-                choose('alt+u', 's')
-                places = places_from_first_show(program, 'Mensagens')
-                about = program.window('Mensagens')
-                self.assertTrue(len(places) == 1 and about.centred() and about.size() == ABOUT_OUTER, places)
+            def uncovered():
+                client = program.client_area().copy()
+                client[max(top, 0):max(top + height, 0), max(left, 0):max(left + width, 0)] = 0
+                return client
+            before = uncovered()
+            key('alt+p')
+            program.click_title(2)
+            main_x, main_y, main_width, _ = program.main.decorated()
+            click(main_x + main_width - 10, main_y + 10)
+            time.sleep(0.4)
+            self.assertEqual(differing(uncovered(), before), 0)
+            # Neither Escape nor Return closes it; the window manager's close key does, here
+            # after the user moved it.
+            about.activate()
+            key('Escape', 'Return', 'KP_Enter')
+            time.sleep(0.4)
+            self.assertEqual(len(program.windows('Mensagens')), 1)
+            run('xdotool', 'windowmove', about.id, '40', '60')
+            self.assertTrue(wait_for(lambda: not about.centred()) and program.close_about(about))
+            # The same reading as before, and the main window answers again.
+            self.assertTrue(program.shows(days[15]))
+            key('alt+p')
+            self.assertTrue(program.shows(days[16]))
+            # Opened again, it appears at once where and as large as it stays: centred again.
+            choose('alt+u', 's')
+            places = places_from_first_show(program, 'Mensagens')
+            about = program.window('Mensagens')
+            self.assertTrue(len(places) == 1 and about.centred() and about.size() == ABOUT_OUTER, places)
 
     # The pale background, the two rules exactly where laid out, and text only inside the labels,
     # in olive on pale yellow.

@@ -15,11 +15,6 @@ class WalkToTheBounds(unittest.TestCase):
             titles = program.menu_titles(shot)
             self.assertEqual(len(titles), 5)
             self.assertEqual([program.greyed(shot, title) for title in titles], [False, False, False, True, False])
-            # Hoje is greyed and does nothing, by key or by click.
-            key('alt+h')
-            self.assertTrue(program.still_shows(days[15]))
-            program.click_title(3)
-            self.assertTrue(program.still_shows(days[15]))
             for step, expected in [('alt+p', 16), ('alt+n', 15), ('alt+n', 14), (2, 15), (2, 16), (3, 15),
                                    (1, 14), ('alt+h', 15)]:
                 key(step) if isinstance(step, str) else program.click_title(step)

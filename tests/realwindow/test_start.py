@@ -1,11 +1,11 @@
 """Starting the program on a day: where its window opens, what it shows, and which day that is
-when the clock sits at the edges of days, months, time zones and daylight-saving changes."""
+when the clock sits at the edges of days, months and time zones."""
 
 import datetime
 import time
 import zoneinfo
 
-from harness import (LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, MainWindow, Program, key, label_ink, main, picture,
+from harness import (LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, MainWindow, Program, label_ink, main, picture,
                      places_from_first_show, reference, run)
 import unittest
 
@@ -46,20 +46,6 @@ class StartOnADay(unittest.TestCase):
             expected_image = reference(expected)
             with self.subTest(zone=zone, start=start), MainWindow(**local(zone, start)) as program:
                 self.assertTrue(program.shows(expected_image))
-
-    # Past midnight the shown day stays; "&Hoje" reads the clock afresh and shows the new day.
-    def test_pastMidnightHojeShowsTheNewDay(self):
-        # Clocks in Santiago jump from 24:00 straight to 01:00 on this night.
-        for zone, start, day in [('America/Santiago', '2026-09-05 23:59:55', 5)]:
-            days = {shown: reference(shown) for shown in (day - 1, day, day + 1)}
-            with self.subTest(zone=zone), MainWindow(**local(zone, start)) as program:
-                self.assertTrue(program.shows(days[day]))
-                time.sleep(6)
-                self.assertTrue(program.shows(days[day]))
-                key('alt+n')
-                self.assertTrue(program.shows(days[day - 1]))
-                key('alt+h')
-                self.assertTrue(program.shows(days[day + 1]))
 
 
 if __name__ == '__main__':
