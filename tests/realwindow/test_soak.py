@@ -1,14 +1,16 @@
 """A long run of real input: access keys, clicks on the bar, the About window opened and closed,
 resizes from outside, minimise and restore. After every event the day shown and the three enabled
-states must match a model of the rules, the window its fixed size, and memory must stay flat.
+states must match a model of the rules, the window its fixed size, and memory must stay flat; at
+the end the program has written nothing where programs keep settings and caches.
 BRELUNDA_SOAK_EVENTS sets the length (the suite runs a short one; 5000 is the full soak)."""
 
 import os
 import random
+import tempfile
 import time
 import unittest
 
-from harness import MAIN_OUTER, MainWindow, differing, key, main, run, screenshot, wait_for
+from harness import BUILD, MAIN_OUTER, MainWindow, differing, key, main, run, screenshot, wait_for
 
 EVENTS = int(os.environ.get('BRELUNDA_SOAK_EVENTS', '120'))
 
@@ -23,7 +25,10 @@ class Soak(unittest.TestCase):
     def test_everyEventKeepsTheRules(self):
         chance = random.Random(20261206)
         today, day, hoje, baseline_at, baseline = 15, 15, False, min(500, EVENTS // 3), 0
-        with MainWindow(today) as program:
+        home = tempfile.TemporaryDirectory()
+        folders = {'HOME': home.name, **{f'XDG_{kind}_HOME': os.path.join(home.name, kind)
+                                         for kind in ('CONFIG', 'CACHE', 'DATA', 'STATE')}}
+        with home, MainWindow(today, environment=folders) as program:
             seen = {day: program.client_area()}
             for step in range(EVENTS):
                 event, by_key, last = chance.randrange(6), chance.random() < 0.5, seen[day]
@@ -62,6 +67,8 @@ class Soak(unittest.TestCase):
                 if step + 1 == baseline_at:
                     baseline = resident_kb(program.process.pid)
             grown = resident_kb(program.process.pid) - baseline
+            # Under Wine the prefix is where Windows programs keep theirs.
+            self.assertEqual(os.listdir(home.name) if BUILD == 'linux' else [], [])
         print(f'{EVENTS} events, {len(seen)} days seen; resident memory grew {grown} kB after event {baseline_at}')
         # The sanitizers keep freed memory in quarantine; LeakSanitizer checks for leaks instead.
         self.assertTrue(grown < 1024 or os.environ.get('BRELUNDA_SANITIZED') == 'ON', grown)
