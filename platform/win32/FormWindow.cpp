@@ -55,7 +55,7 @@ OwnedFont makeFont(const FontDescription& font, int dpi) {
     const std::wstring family = wide(embedded->legacyFamily);
     OwnedFont made(
         check(CreateFontW(-pixelsForPoints(font.points, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
-                          font.italic && !embedded->slanted, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                          embedded->italicFor(font), FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family.c_str()),
               "CreateFontW"));
     // GDI gives another face without a word when it lacks the one asked for: a font that did not
@@ -272,9 +272,7 @@ FormWindow::FormWindow(const FormDescription& description, HWND owner)
     layOut();
 }
 
-FormWindow::~FormWindow() {
-    window_.reset();
-}
+FormWindow::~FormWindow() = default;
 
 // Places the labels, makes their fonts and the picture, all at the window's dpi.
 void FormWindow::layOut() {

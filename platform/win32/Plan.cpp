@@ -6,46 +6,11 @@
 
 namespace forms::win32 {
 
-std::u16string utf16(std::string_view utf8) {
-    std::u16string text;
-    text.reserve(utf8.size());
-    for (std::size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const std::size_t length = lead < 0x80             ? 1
-                                   : (lead & 0xE0) == 0xC0 ? 2
-                                   : (lead & 0xF0) == 0xE0 ? 3
-                                   : (lead & 0xF8) == 0xF0 ? 4
-                                                           : 0;
-        char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
-        bool valid = length > 0 && at + length <= utf8.size();
-        for (std::size_t next = 1; valid && next < length; ++next) {
-            const auto byte = static_cast<unsigned char>(utf8[at + next]);
-            valid = (byte & 0xC0) == 0x80;
-            code = code << 6 | (byte & 0x3F);
-        }
-        // Overlong forms, surrogates and numbers past Unicode are not UTF-8 either.
-        constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!valid || code < least[length] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) {
-            text.push_back(u'\uFFFD');
-            ++at;
-            continue;
-        }
-        if (code >= 0x10000) {
-            text.push_back(char16_t(0xD800 + ((code - 0x10000) >> 10)));
-            text.push_back(char16_t(0xDC00 + (code & 0x3FF)));
-        } else {
-            text.push_back(char16_t(code));
-        }
-        at += length;
-    }
-    return text;
-}
-
 std::vector<MenuEntry> planMenu(std::span<const MenuDescription> menu) {
     std::vector<MenuEntry> plan;
     int onBar = 0;
     for (const MenuDescription& item : menu) {
-        MenuEntry entry{item.name, utf16(item.caption), -1, 0, 0, item.enabled};
+        MenuEntry entry{item.name, item.caption, -1, 0, 0, item.enabled};
         if (item.kind == MenuKind::Command) {
             const auto title = std::find_if(plan.begin(), plan.end(), [&](const MenuEntry& earlier) {
                 return earlier.name == item.parent && earlier.command == 0;

@@ -1,27 +1,20 @@
 #pragma once
 
-// What the Win32 forms layer works out from a window's description before it calls Windows: the
-// wide strings, where each menu item goes, and the picture at
-// another density.
-// Plain C++ with no Windows header, so it is tested on any machine.
+// What the Win32 forms layer works out from a window's description before it calls Windows:
+// where each menu item goes, and the picture at another density. Plain C++, no Windows header.
 
 #include "platform/description.h"
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <string_view>
 #include <vector>
 
 namespace forms::win32 {
 
-// UTF-16, as the wide-character API takes it; a byte that is not part of valid UTF-8 becomes
-// U+FFFD rather than vanishing.
-std::u16string utf16(std::string_view utf8);
-
 struct MenuEntry {
     std::string_view name;
-    std::u16string caption;
+    std::string_view caption;
     int dropDown;     // the entry whose drop-down holds this one; -1 for the menu bar
     int position;     // in the menu bar, or in that drop-down
     unsigned command; // what the window's WM_COMMAND carries; 0 for a title, which only opens its menu

@@ -1,7 +1,6 @@
 #include "platform/win32/Support.h"
 
 #include "platform/forms.h"
-#include "platform/win32/Plan.h"
 #include "platform/win32/resources.h"
 
 #include <utility>
@@ -28,11 +27,11 @@ void raiseFailed(std::string_view call) {
 }
 
 std::wstring wide(std::string_view utf8) {
-    return wide(utf16(utf8));
-}
-
-std::wstring wide(std::u16string_view utf16) {
-    return std::wstring(utf16.begin(), utf16.end());
+    // Without MB_ERR_INVALID_CHARS, Windows replaces what is not UTF-8 with U+FFFD.
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring text(std::size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), text.data(), size);
+    return text;
 }
 
 std::span<const std::uint8_t> resourceBytes(int id, const wchar_t* type) {

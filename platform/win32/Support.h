@@ -43,8 +43,9 @@ template <typename Result> Result check(Result result, std::string_view call) {
     return result;
 }
 
+// UTF-16, as the wide-character API takes it; a byte that is not part of valid UTF-8 becomes
+// U+FFFD rather than vanishing.
 std::wstring wide(std::string_view utf8);
-std::wstring wide(std::u16string_view utf16);
 
 // A resource of the executable; empty when it has none of that number and type.
 std::span<const std::uint8_t> resourceBytes(int id, const wchar_t* type = RT_RCDATA);
