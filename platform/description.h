@@ -53,6 +53,9 @@ struct EmbeddedFace {
     // The family as GDI knows it: the font's legacy family record, which GDI matches instead of
     // the typographic one above. The script face's original spells it without spaces.
     std::string_view legacyFamily;
+
+    // Whether a layout's font is asked of this face in italic.
+    constexpr bool italicFor(const FontDescription& font) const { return font.italic && !slanted; }
 };
 inline constexpr EmbeddedFace embeddedFaces[] = {
     {"Times New Roman", "Brelunda Serif", false, "Brelunda Serif"},

@@ -111,7 +111,7 @@ std::unique_ptr<forms::FormWindow> Toolkit::makeWindow(const FormDescription& de
     for (const LabelDescription& label : description.labels) {
         const EmbeddedFace* embedded = embeddedFaceFor(label.font.face);
         if (embedded)
-            registerFont(embedded->family, label.font.bold, label.font.italic && !embedded->slanted);
+            registerFont(embedded->family, label.font.bold, embedded->italicFor(label.font));
     }
     if (!interfaceFontSet_) {
         QFont interfaceFont(qstr(interfaceFamily));
@@ -130,13 +130,12 @@ QFont fontFor(const FontDescription& description) {
     const EmbeddedFace* embedded = embeddedFaceFor(description.face);
     if (!embedded)
         raiseFileNotFound(description.face);
-    const bool italic = description.italic && !embedded->slanted;
     QFont font(qstr(embedded->family));
     // Point sizes are laid out for 96 dots per inch; pixel sizes keep the layout whatever the
     // screen reports, and scale with the device pixel ratio like everything else.
     font.setPixelSize(pixelsForPoints(description.points));
     font.setWeight(description.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(italic);
+    font.setItalic(embedded->italicFor(description));
     font.setStyleStrategy(QFont::PreferMatch);
     // Qt falls back to another face without a word; the layout is made for ours alone.
     if (QFontInfo(font).family() != qstr(embedded->family))
