@@ -1,7 +1,8 @@
 // Under Wine: the real main window through 500 showings of the About window and 500 steps of the
-// day. After a warm-up the GDI objects and windows in use must not change, and the private bytes
-// grow by less than 256 KiB: a font, brush, icon or bitmap left behind at every showing would
-// show in all three. Exit status 1 when they do.
+// day. After a warm-up the GDI objects in use must not change, and the private bytes grow by less
+// than 256 KiB: a font, brush, icon or bitmap left behind at every showing would show in both, and
+// so does an About window left hidden instead of destroyed (99 more GDI objects and 4.4 MiB over
+// the 500). Exit status 1 when they do.
 
 #include "app/MainWindow.h"
 #include "messages/FuncBrelunda.h"
@@ -24,27 +25,17 @@ int gdiObjects() {
     return count;
 }
 
-BOOL CALLBACK countWindow(HWND window, LPARAM count) {
-    ++*reinterpret_cast<int*>(count);
-    if (!(GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) // a top-level window: all below it too
-        EnumChildWindows(window, countWindow, count);
-    return TRUE;
-}
-
 struct Use {
-    int gdiObjects, windows;
+    int gdiObjects;
     std::size_t privateKiB;
 };
 
 Use inUse(const char* when) {
-    int windows = 0;
-    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&windows));
     PROCESS_MEMORY_COUNTERS memory{};
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     // Private bytes: the commit charge, where Wine reports them (its PrivateUsage is 0).
-    const Use use{gdiObjects(), windows, memory.PagefileUsage / 1024};
-    std::printf("%-14s GDI objects %d, windows %d, private bytes %zu KiB\n", when, use.gdiObjects,
-                use.windows, use.privateKiB);
+    const Use use{gdiObjects(), memory.PagefileUsage / 1024};
+    std::printf("%-14s GDI objects %d, private bytes %zu KiB\n", when, use.gdiObjects, use.privateKiB);
     return use;
 }
 
@@ -75,8 +66,6 @@ int main() {
     const Use warm = inUse("after warm-up");
     rounds(*program.mainWindow(), 500);
     const Use end = inUse("after 500");
-    return forms::ended() || end.gdiObjects != warm.gdiObjects || end.windows != warm.windows ||
-                   end.privateKiB > warm.privateKiB + 256
-               ? 1
-               : 0;
+    return forms::ended() || end.gdiObjects != warm.gdiObjects || end.privateKiB > warm.privateKiB + 256 ? 1
+                                                                                                         : 0;
 }
