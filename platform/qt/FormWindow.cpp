@@ -260,7 +260,7 @@ FormWindow::FormWindow(const FormDescription& description)
     settle_.setSingleShot(true);
     connect(&settle_, &QTimer::timeout, this, &FormWindow::settled);
     create();
-    frameRequested_ = requestFrame(windowHandle());
+    frameRequest_ = std::make_unique<FrameRequest>(windowHandle());
     setWindowTitle(qstr(description.caption));
     // An icon is loaded only when the window system first asks for it: check it is there now,
     // so a build that lost it fails at once instead of showing a window without one.
@@ -387,8 +387,10 @@ QWidget* FormWindow::clientArea() const {
 void FormWindow::placeCentred(OuterSize size) {
     const int outerHeight = pixels(size.height);
     const int outerWidth = pixels(size.width);
-    if (frameRequested_)
-        announcedFrame_ = requestedFrame(windowHandle());
+    if (frameRequest_) {
+        announcedFrame_ = frameRequest_->answer();
+        frameRequest_.reset();
+    }
     const QMargins frame = announcedFrame_.value_or(layoutFrame);
     resize(outerWidth - frame.left() - frame.right(), outerHeight - frame.top() - frame.bottom());
     centre(QSize(outerWidth, outerHeight));

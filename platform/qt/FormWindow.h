@@ -20,6 +20,7 @@ class QMenuBar;
 namespace forms::qt {
 
 class ClientArea;
+class FrameRequest;
 
 // A top-level window built once from its fixed description: settings, then controls, then the
 // menu tree. It raises the resize event when it is shown, when its size or state changes (once
@@ -84,7 +85,7 @@ private:
     std::unique_ptr<OuterFrame> outer_;
     std::function<void()> resizeHandler_;
     // The frame the window manager said it will draw, until Qt knows it.
-    bool frameRequested_ = false;
+    std::unique_ptr<FrameRequest> frameRequest_;
     std::optional<QMargins> announcedFrame_;
     bool centreWhenFramed_ = false;
     QTimer settle_;
