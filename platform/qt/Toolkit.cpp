@@ -82,6 +82,10 @@ Toolkit::Toolkit()
     : fontConfiguration_([] { FcInit(); })
     , application_(argumentCount, arguments) {
     QApplication::setApplicationName(QStringLiteral("Brelunda"));
+    // The menu bar belongs to the window's fixed layout: on a desktop that shows menus in a panel
+    // of its own, Qt would take it out and leave the window's foot empty. Not asking costs nothing,
+    // where asking is a round trip to the session bus at every start.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     setEndHandler([] {
         hideWindows();
         QCoreApplication::exit(0);

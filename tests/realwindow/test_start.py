@@ -2,12 +2,24 @@
 when the clock sits at the edges of days, months and time zones."""
 
 import datetime
+import subprocess
+import sys
 import time
 import zoneinfo
 
-from harness import (LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, MainWindow, Program, label_ink, main, picture,
+from harness import (BUILD, LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, MainWindow, Program, label_ink, main, picture,
                      places_from_first_show, reference, run)
 import unittest
+
+# Owns a name on the session bus until killed, as a desktop's menu panel does.
+NAME_OWNER = """
+import sys
+from gi.repository import Gio, GLib
+loop = GLib.MainLoop()
+Gio.bus_own_name(Gio.BusType.SESSION, sys.argv[1], Gio.BusNameOwnerFlags.NONE, None,
+                 lambda *_: print('owned', flush=True), lambda *_: loop.quit())
+loop.run()
+"""
 
 
 def local(zone, text):
@@ -46,6 +58,17 @@ class StartOnADay(unittest.TestCase):
             expected_image = reference(expected)
             with self.subTest(zone=zone, start=start), MainWindow(**local(zone, start)) as program:
                 self.assertTrue(program.shows(expected_image))
+
+    @unittest.skipUnless(BUILD == 'linux', "a panel for applications' menus is a Linux desktop's")
+    def test_keepsItsMenuBarWhereAPanelOffersToShowMenus(self):
+        with subprocess.Popen([sys.executable, '-c', NAME_OWNER, 'com.canonical.AppMenu.Registrar'],
+                              stdout=subprocess.PIPE, text=True) as panel:
+            try:
+                self.assertEqual(panel.stdout.readline().strip(), 'owned')
+                with MainWindow(15) as program:
+                    self.assertEqual(len(program.menu_titles()), 5)
+            finally:
+                panel.kill()
 
 
 if __name__ == '__main__':
