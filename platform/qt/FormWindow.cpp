@@ -186,12 +186,15 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        painter.fillRect(event->rect(), background_);
+        const QRectF pictureArea(QPointF(0, 0), picture_.deviceIndependentSize());
+        // The picture covers the main window's whole client area: filling under it first would
+        // cost a day's step a few per cent for nothing.
+        if (picture_.isNull() || !pictureArea.contains(QRectF(event->rect())))
+            painter.fillRect(event->rect(), background_);
         if (picture_.isNull())
             return;
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(QPointF(0, 0), picture_.deviceIndependentSize()), picture_,
-                          QRectF(picture_.rect()));
+        painter.drawImage(pictureArea, picture_, QRectF(picture_.rect()));
     }
 
 private:
