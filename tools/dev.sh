@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine for Brelunda, builds it, and then runs the program or the tests:
+# Sets up a Debian 12 or 13 machine for Brelunda, builds it, and then runs the program or the tests:
 #   tools/dev.sh run     install what is missing, build the program alone, start it
 #   tools/dev.sh test    install what is missing, build with warnings as errors (and once more with
 #                        the sanitizers), run every test under a private X server, window manager
@@ -7,11 +7,22 @@
 #   tools/dev.sh check   no installation: build and run the tests that need no display, in seconds
 #   tools/dev.sh windows install what is missing, cross-build build-windows/Brelunda.exe with
 #                        mingw-w64, and its installer; run it with `wine build-windows/Brelunda.exe`
+# Any mode runs on another Debian release with --debian RELEASE (12, 13, sid, ...): in a chroot of
+# that release made with debootstrap and kept for the next run (tools/debian-chroot.sh), building
+# into build-debianRELEASE, for example `tools/dev.sh test --debian 13`.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${BRELUNDA_BUILD_DIR:-$here/build}
 mode=${1:-}
+if [[ ${2:-} == --debian ]]; then
+    release=${3:?"--debian needs a release: 12, 13, sid, ..."}
+    chroot_options=()
+    [[ $mode == run ]] && chroot_options=(--display)
+    exec "$here/tools/debian-chroot.sh" "${chroot_options[@]}" "$release" \
+        env BRELUNDA_BUILD_DIR="$here/build-debian$release" "$here/tools/dev.sh" "$mode"
+fi
+(($# <= 1)) || { echo "usage: $0 run|test|check|windows [--debian RELEASE]" >&2; exit 2; }
+build=${BRELUNDA_BUILD_DIR:-$here/build}
 
 build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libfontconfig-dev libjpeg-turbo-progs python3)
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
@@ -41,9 +52,9 @@ configure() {
 }
 
 build_windows() {
-    configure "$here/build-windows" --toolchain "$here/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    configure "$build-windows" --toolchain "$here/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DBRELUNDA_WERROR=ON
-    cmake --build "$here/build-windows" -j"$(nproc)"
+    cmake --build "$build-windows" -j"$(nproc)"
 }
 
 case $mode in
@@ -58,14 +69,14 @@ test)
     install_missing "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}"
     # Brelunda.exe and its installer first: the scenarios run against it under Wine too.
     build_windows
-    configure "$build" -DBRELUNDA_WERROR=ON -DBRELUNDA_BENCH=ON -DBRELUNDA_WINDOWS_BUILD="$here/build-windows"
+    configure "$build" -DBRELUNDA_WERROR=ON -DBRELUNDA_BENCH=ON -DBRELUNDA_WINDOWS_BUILD="$build-windows"
     cmake --build "$build" -j"$(nproc)"
     # The tests the sanitizers can find something in, again on a build with AddressSanitizer,
     # LeakSanitizer and UBSan.
     configure "$build-sanitize" -DBRELUNDA_WERROR=ON -DBRELUNDA_SANITIZE=ON
     cmake --build "$build-sanitize" -j"$(nproc)" --target test_logic test_aboutrepeat brelunda error_probe
     exec dbus-run-session -- "$here/tools/with-display.sh" \
-        "$here/tests/run-suite.sh" "$build" "$build-sanitize" "$here/build-windows"
+        "$here/tests/run-suite.sh" "$build" "$build-sanitize" "$build-windows"
     ;;
 check)
     configure "$build" -DBRELUNDA_WERROR=ON
@@ -75,10 +86,10 @@ check)
 windows)
     install_missing "${windows_packages[@]}"
     build_windows
-    echo "Built $here/build-windows/Brelunda.exe; run it with: wine $here/build-windows/Brelunda.exe"
+    echo "Built $build-windows/Brelunda.exe; run it with: wine $build-windows/Brelunda.exe"
     ;;
 *)
-    echo "usage: $0 run|test|check|windows" >&2
+    echo "usage: $0 run|test|check|windows [--debian RELEASE]" >&2
     exit 2
     ;;
 esac
