@@ -41,8 +41,10 @@ install_missing() {
     local sudo=()
     ((EUID == 0)) || sudo=(sudo)
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    "${sudo[@]}" apt-get update -qq -o DPkg::Lock::Timeout=900
+    # Two runs sharing a machine or a chroot take turns at dpkg rather than fail.
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        -o DPkg::Lock::Timeout=900 "${missing[@]}"
 }
 
 configure() {
