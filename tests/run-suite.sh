@@ -5,6 +5,8 @@
 # With a Windows build, its scenarios run under Wine, in prefixes made for this run and removed
 # after it.
 #   tests/run-suite.sh BUILD-DIR SANITIZED-BUILD-DIR [WINDOWS-BUILD-DIR]
+# BRELUNDA_ONLY=REGEX runs only the tests whose names match, with everything set up as for the
+# whole suite: `BRELUNDA_ONLY=wine_ tools/dev.sh test --debian 13` for the Wine scenarios there.
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -29,13 +31,16 @@ if [[ -n $windows ]]; then
     export WINEPREFIX=$wine_root/96 BRELUNDA_WINEPREFIX_192=$wine_root/192
 fi
 
-ctest --test-dir "$build" --output-on-failure --timeout 300 -j"$(nproc)"
+only=()
+[[ -n ${BRELUNDA_ONLY:-} ]] && only=(-R "$BRELUNDA_ONLY")
+
+ctest --test-dir "$build" --output-on-failure --timeout 300 -j"$(nproc)" "${only[@]}"
 status=$?
 
 export ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0
 export LSAN_OPTIONS=suppressions=$here/sanitizers/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir "$sanitized" --output-on-failure --timeout 600 -j"$(nproc)" -L sanitize
+ctest --test-dir "$sanitized" --output-on-failure --timeout 600 -j"$(nproc)" -L sanitize "${only[@]}" --no-tests=ignore
 sanitized_status=$?
 
 ((status == 0 && sanitized_status == 0))
