@@ -353,7 +353,7 @@ bool measure(const Options& options, const std::filesystem::path& scratch) {
         ++failures;
     }
 
-    auto medianOf = [&](std::vector<double> Samples::*measure) {
+    auto medianOf = [&](auto measure) {
         return std::vector<double>{median(samples[0].*measure), median(samples[1].*measure),
                                    median(samples[2].*measure)};
     };
