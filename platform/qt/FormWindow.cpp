@@ -121,14 +121,17 @@ constexpr int refusalLimit = 3;
 class LineControl : public QWidget {
 public:
     LineControl(const LineDescription& line, QWidget* parent)
-        : QWidget(parent)
-        , colour_(colourOf(line.colour, parent->palette())) {
+        : colour_(colourOf(line.colour, parent->palette())) {
         setObjectName(qstr(line.name));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         // A stroke stops short of its end point; a thick one is centred on its row, with the odd
         // pixel of an even width above it.
         const int top = pixels(line.y1) - line.pixelWidth / 2;
         setGeometry(pixels(line.x1), top, pixels(line.x2) - pixels(line.x1), line.pixelWidth);
+        // Into its window only now that it is a line: a screen reader told of a new child may ask
+        // at once what it is, and Qt keeps the first answer. Asked inside QWidget's constructor,
+        // that answer would be a plain pane's for good.
+        setParent(parent);
     }
 
 protected:
