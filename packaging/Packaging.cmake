@@ -58,7 +58,20 @@ if(UNIX AND NOT APPLE)
 
     install(FILES "${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.desktop"
             DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
-    install(FILES "${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.metainfo.xml"
+    # There is no public homepage yet, and software centres must not be sent to a made-up one: the
+    # metainfo names one only when the build is given it.
+    set(BRELUNDA_HOMEPAGE "" CACHE STRING "The project's homepage (https://...) for the AppStream metainfo; none when empty")
+    set(brelunda_homepage_element "")
+    if(BRELUNDA_HOMEPAGE)
+        # It goes into XML as it stands.
+        if(NOT BRELUNDA_HOMEPAGE MATCHES "^https?://[A-Za-z0-9._~:/?#@!$'()*+,;=%-]+$")
+            message(FATAL_ERROR "BRELUNDA_HOMEPAGE is not a plain http(s) address: ${BRELUNDA_HOMEPAGE}")
+        endif()
+        set(brelunda_homepage_element "\n  <url type=\"homepage\">${BRELUNDA_HOMEPAGE}</url>")
+    endif()
+    configure_file("${brelunda_packaging_dir}/${BRELUNDA_APP_ID}.metainfo.xml.in"
+                   "${CMAKE_CURRENT_BINARY_DIR}/${BRELUNDA_APP_ID}.metainfo.xml" @ONLY)
+    install(FILES "${CMAKE_CURRENT_BINARY_DIR}/${BRELUNDA_APP_ID}.metainfo.xml"
             DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
     set(BRELUNDA_ICON_SIZES 16 32 48 64 128)
     foreach(size IN LISTS BRELUNDA_ICON_SIZES)
@@ -130,8 +143,8 @@ if(BRELUNDA_TESTS AND UNIX AND NOT APPLE)
     set(brelunda_packaging_tests "${brelunda_packaging_dir}/tests")
     add_test(NAME deb_package
              COMMAND bash "${brelunda_packaging_tests}/deb_package.sh" "${CMAKE_CPACK_COMMAND}"
-                     "${CMAKE_BINARY_DIR}/CPackConfig.cmake" "${PROJECT_VERSION}" "${BRELUNDA_APP_ID}"
-                     ${BRELUNDA_ICON_SIZES})
+                     "${CMAKE_BINARY_DIR}/CPackConfig.cmake" "${CMAKE_CXX_COMPILER}" "${PROJECT_VERSION}"
+                     "${BRELUNDA_APP_ID}" ${BRELUNDA_ICON_SIZES})
     # lintian takes most of this test's time.
     set_tests_properties(deb_package PROPERTIES LABELS packaging TIMEOUT 240)
 endif()
