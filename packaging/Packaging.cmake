@@ -147,4 +147,14 @@ if(BRELUNDA_TESTS AND UNIX AND NOT APPLE)
                      "${BRELUNDA_APP_ID}" ${BRELUNDA_ICON_SIZES})
     # lintian takes most of this test's time.
     set_tests_properties(deb_package PROPERTIES LABELS packaging TIMEOUT 240)
+
+    # A package built on Debian 12 must go on working for a user who upgrades to 13. Built on 13,
+    # it names 13's libraries and is for 13 alone; the suite's own run on 13 checks that one.
+    file(STRINGS /etc/os-release brelunda_os_release REGEX "^(ID|VERSION_ID)=")
+    if("ID=debian" IN_LIST brelunda_os_release AND "VERSION_ID=\"12\"" IN_LIST brelunda_os_release)
+        add_test(NAME deb_newer_release
+                 COMMAND bash "${brelunda_packaging_tests}/deb_newer_release.sh" "${CMAKE_CPACK_COMMAND}"
+                         "${CMAKE_BINARY_DIR}/CPackConfig.cmake" "${PROJECT_VERSION}" 13)
+        set_tests_properties(deb_newer_release PROPERTIES LABELS "packaging;x11" RUN_SERIAL ON TIMEOUT 900)
+    endif()
 endif()
