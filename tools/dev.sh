@@ -4,7 +4,8 @@
 #   tools/dev.sh test    install what is missing, build with warnings as errors (and once more with
 #                        the sanitizers), run every test under a private X server, window manager
 #                        and D-Bus session
-#   tools/dev.sh check   no installation: build and run the tests that need no display, in seconds
+#   tools/dev.sh check   install only what building and formatting need (nothing once `run` or `test`
+#                        has), build, and run the tests that need no display, in seconds
 #   tools/dev.sh windows install what is missing, cross-build build-windows/Brelunda.exe with
 #                        mingw-w64, and its installer; run it with `wine build-windows/Brelunda.exe`
 # Any mode runs on another Debian release with --debian RELEASE (12, 13, sid, ...): in a chroot of
@@ -81,6 +82,7 @@ test)
         "$here/tests/run-suite.sh" "$build" "$build-sanitize" "$build-windows"
     ;;
 check)
+    install_missing "${build_packages[@]}" clang-format
     configure "$build" -DBRELUNDA_WERROR=ON
     cmake --build "$build" -j"$(nproc)"
     exec ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -L 'logic|widgets|catalogue|style'
