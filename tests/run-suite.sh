@@ -7,6 +7,8 @@
 #   tests/run-suite.sh BUILD-DIR SANITIZED-BUILD-DIR [WINDOWS-BUILD-DIR]
 # BRELUNDA_ONLY=REGEX runs only the tests whose names match, with everything set up as for the
 # whole suite: `BRELUNDA_ONLY=wine_ tools/dev.sh test --debian 13` for the Wine scenarios there.
+# BRELUNDA_WINE_WINDOWS=VERSION (win7, win81, win10: winecfg's names) sets the Windows the Wine
+# prefixes claim to be, in place of Wine's own default.
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -26,9 +28,11 @@ if [[ -n $windows ]]; then
         wine reg add 'HKCU\Control Panel\Colors' /v InfoWindow /d '255 255 225' /f >/dev/null
         wine reg add 'HKCU\Control Panel\Colors' /v ActiveBorder /d '180 180 180' /f >/dev/null
         wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
+        [[ -z ${BRELUNDA_WINE_WINDOWS:-} ]] || winecfg -v "$BRELUNDA_WINE_WINDOWS" || exit 2
         wineserver -w
     done
     export WINEPREFIX=$wine_root/96 BRELUNDA_WINEPREFIX_192=$wine_root/192
+    echo "Wine $(wine --version), prefixes as $(wine cmd /c ver | tr -d '\r' | grep .)"
 fi
 
 only=()

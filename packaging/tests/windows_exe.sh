@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Brelunda.exe as Windows and Explorer see the file: one file that imports Windows' own DLLs only,
-# with the hardening Windows expects in its PE header, the light bulb as its icon, and the version
-# block (read from the file) naming Brelunda 1.00 in US English.
+# and from them nothing Windows 7 SP1 lacks, so that its loader starts it; with the hardening
+# Windows expects in its PE header, the light bulb as its icon, and the version block (read from
+# the file) naming Brelunda 1.00 in US English.
 #   windows_exe.sh BRELUNDA.EXE VERSION
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -16,6 +17,68 @@ for dll in $imports; do
     [[ $dll =~ ^(kernel32|user32|gdi32|msvcrt|ole32|oleaut32|shell32|comctl32|uxtheme|advapi32)\.dll$ ]] ||
         fail "imports $dll, which Windows does not provide"
 done
+# Functions of those DLLs that Windows 7 SP1 lacks, and the release that brought each: what
+# mingw-w64's headers declare for a later _WIN32_WINNT (dpi, pointer input, packaged apps, thread
+# names, precise time) and what a newer runtime reaches for; msvcrt.dll's as mingw-w64's own list
+# of that DLL's versions gives them. The loader refuses an executable importing any of them.
+later='
+user32   | Windows 10 1607 | GetDpiForWindow GetDpiForSystem GetSystemMetricsForDpi AdjustWindowRectExForDpi
+user32   | Windows 10 1607 | SystemParametersInfoForDpi EnableNonClientDpiScaling IsValidDpiAwarenessContext
+user32   | Windows 10 1607 | SetThreadDpiAwarenessContext GetThreadDpiAwarenessContext
+user32   | Windows 10 1607 | GetWindowDpiAwarenessContext GetAwarenessFromDpiAwarenessContext
+user32   | Windows 10 1607 | AreDpiAwarenessContextsEqual
+user32   | Windows 10 1703 | SetProcessDpiAwarenessContext SetDialogDpiChangeBehavior
+user32   | Windows 10 1703 | SetDialogControlDpiChangeBehavior
+user32   | Windows 10 1803 | GetDpiFromDpiAwarenessContext GetSystemDpiForProcess SetThreadDpiHostingBehavior
+user32   | Windows 8.1     | LogicalToPhysicalPointForPerMonitorDPI PhysicalToLogicalPointForPerMonitorDPI
+user32   | Windows 8       | EnableMouseInPointer GetPointerType GetPointerInfo GetCurrentInputMessageSource
+user32   | Windows 8       | GetWindowFeedbackSetting SetWindowFeedbackSetting IsImmersiveProcess
+user32   | Windows 8       | SetCoalescableTimer
+kernel32 | Windows 8       | GetSystemTimePreciseAsFileTime CreateFile2 CopyFile2 GetCurrentThreadStackLimits
+kernel32 | Windows 8       | InitializeSynchronizationBarrier EnterSynchronizationBarrier
+kernel32 | Windows 8       | PrefetchVirtualMemory GetOverlappedResultEx SetThreadpoolTimerEx GetFirmwareType
+kernel32 | Windows 8       | GetPackageFamilyName GetCurrentPackageId GetCurrentPackageFullName
+kernel32 | Windows 8       | GetProcessInformation SetProcessInformation GetProcessMitigationPolicy
+kernel32 | Windows 8       | SetProcessMitigationPolicy GetThreadInformation SetThreadInformation
+kernel32 | Windows 8 (7 SP1 only with update KB2533623) | SetDefaultDllDirectories AddDllDirectory
+kernel32 | Windows 10      | GetSystemCpuSetInformation AppPolicyGetProcessTerminationMethod
+kernel32 | Windows 10 1607 | SetThreadDescription GetThreadDescription
+kernel32 | Windows 10 1709 | IsWow64Process2
+kernel32 | Windows 10 1809 | CreatePseudoConsole
+kernel32 | Windows 11      | GetTempPath2W
+msvcrt   | Windows 8       | _create_locale _free_locale _get_current_locale _wcstod_l
+msvcrt   | Windows 8.1     | __ExceptionPtrCreate __ExceptionPtrCopy __ExceptionPtrRethrow __AdjustPointer
+msvcrt   | Windows 8.1     | _W_Getdays _W_Getmonths _Wcsftime
+ole32    | Windows 8       | CoIncrementMTAUsage CoDecrementMTAUsage
+uxtheme  | Windows 10 1703 | OpenThemeDataForDpi
+advapi32 | Windows 8       | EventSetInformation
+'
+# Each imported function as "dll function", from the import tables objdump prints: a line per
+# function, its address first and its name last (binutils 2.44 puts an ordinal column between).
+# A table read as empty would pass everything.
+functions=$(awk '/DLL Name:/ { dll = tolower($3); sub(/\.dll$/, "", dll); next }
+    /^$/ { dll = "" }
+    dll != "" && NF >= 3 && $1 ~ /^[0-9a-f]+$/ { print dll, $NF }' <<<"$headers")
+grep -qx 'user32 CreateWindowExW' <<<"$functions" || fail "no function read from the import tables"
+too_new=$(awk -F ' *[|] *' '
+    NR == FNR { for (i = split($3, names, " "); i; i--) since[$1 " " names[i]] = $2; next }
+    $0 in since { release = since[$0]; sub(" ", "!"); printf "%s (%s); ", $0, release }' \
+    <(echo "$later") - <<<"$functions")
+[[ -z $too_new ]] || fail "imports what Windows 7 SP1 lacks: $too_new"
+# The manifest, as Windows 7 reads it: it names each Windows from 7 on as supported, and its
+# dpiAware asks Windows 7 and 8, which read no dpiAwareness, not to scale the program's windows as
+# pictures. Under Wine nothing shows it: Wine 8 gives the true dpi to a process with neither.
+manifest=$(wrestool -x --raw -t 24 "$exe" | tr -d '\n')
+while read -r id windows; do
+    [[ $manifest == *"<supportedOS Id=\"{$id}\"/>"* ]] || fail "the manifest does not name Windows $windows"
+done <<'EOF'
+35138b9a-5d96-4fbd-8e2d-a2440225f93a 7
+4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 8
+1f676c76-80e1-4239-95bb-83d0f6d0da78 8.1
+8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a 10 and 11
+EOF
+dpi_aware='<dpiAware [^>]*>true/pm</dpiAware>'
+[[ $manifest =~ $dpi_aware ]] || fail "the manifest's dpiAware is not true/pm"
 for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
     grep -qw "$flag" <<<"$headers" || fail "the PE header lacks $flag"
 done
@@ -37,4 +100,5 @@ at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$scratch/version" | cut -d: -f1)
 read -r minor_field major_field zero_field patch_field < <(od -An -tu2 -j $((at + 8)) -N 8 "$scratch/version")
 [[ $major_field.$minor_field.$patch_field.$zero_field == "$major.$minor.$patch.0" ]] ||
     fail "the fixed file version is $major_field.$minor_field.$patch_field.$zero_field"
-echo "windows exe: imports $imports; $(stat -c %s "$exe") bytes; version $short"
+echo "windows exe: imports $imports($(wc -l <<<"$functions") functions, none Windows 7 SP1 lacks);" \
+    "$(stat -c %s "$exe") bytes; version $short"

@@ -1,5 +1,6 @@
 #include "platform/win32/FormWindow.h"
 
+#include "platform/win32/Later.h"
 #include "platform/win32/resources.h"
 
 #include <cstring>
@@ -70,7 +71,7 @@ OwnedFont makeFont(const FontDescription& font, int dpi) {
 }
 
 OwnedIcon loadIcon(std::string_view name, int metric) {
-    const int size = GetSystemMetricsForDpi(metric, GetDpiForSystem());
+    const int size = systemMetric(metric);
     OwnedIcon icon(static_cast<HICON>(
         LoadImageW(instance(), MAKEINTRESOURCEW(assetResource(name)), IMAGE_ICON, size, size, 0)));
     if (!icon)
@@ -257,7 +258,7 @@ FormWindow::FormWindow(const FormDescription& description, HWND owner)
                     CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, bar.get(), instance(), this);
     check(hwnd(), "CreateWindowExW");
     bar.release(); // the window's now
-    dpi_ = int(check(GetDpiForWindow(hwnd()), "GetDpiForWindow"));
+    dpi_ = windowDpi(hwnd());
 
     for (const LabelDescription& item : description.labels) {
         const DWORD alignment = item.alignment == Alignment::Left    ? SS_LEFT
