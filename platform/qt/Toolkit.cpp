@@ -18,9 +18,28 @@ namespace forms::qt {
 
 namespace {
 // Qt would read options such as -style or -reverse from the command line; the program has none.
-int argumentCount = 1;
+// The only options Qt is given are the program's own choice of window system.
 char programName[] = "brelunda";
-char* arguments[] = {programName, nullptr};
+char platformOption[] = "-platform";
+char x11First[] = "xcb;wayland";
+char* arguments[] = {programName, nullptr, nullptr, nullptr};
+int argumentCount = 1;
+
+// Where a Wayland desktop also offers an X server (XWayland), the program goes to X11 unless the
+// user has named a platform: Qt 6 would take Wayland, where the windows cannot keep their
+// promises. Wayland lets no program place its windows, so neither would open centred; and the
+// frame would be Qt's own drawing, which on GNOME (from Qt 6.8) counts its drop shadow as frame
+// and leaves the window 20 pixels narrower and shorter than its fixed size. Through XWayland the
+// desktop's window manager draws the frame and says how large it is, as on an X11 desktop. With
+// no X server, Wayland it is.
+int& commandLine() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        arguments[1] = platformOption;
+        arguments[2] = x11First;
+        argumentCount = 3;
+    }
+    return argumentCount;
+}
 
 // Each style of the embedded families, in the executable's resources.
 struct EmbeddedFont {
@@ -80,7 +99,7 @@ void registerFont(std::string_view family, bool bold, bool italic) {
 
 Toolkit::Toolkit()
     : fontConfiguration_([] { FcInit(); })
-    , application_(argumentCount, arguments) {
+    , application_(commandLine(), arguments) {
     QApplication::setApplicationName(QStringLiteral("Brelunda"));
     // The menu bar belongs to the window's fixed layout: on a desktop that shows menus in a panel
     // of its own, Qt would take it out and leave the window's foot empty. Not asking costs nothing,
