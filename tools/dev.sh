@@ -30,7 +30,7 @@ test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus cl
     at-spi2-core python3-pyatspi python3-numpy icoutils i3-wm
     libx11-dev libxdamage-dev valgrind unzip)
 windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make
-    wixl msitools wine wine64)
+    wixl msitools python3-gi gir1.2-libmsi-1.0 wine wine64)
 
 install_missing() {
     local missing=()
