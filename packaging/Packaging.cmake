@@ -130,4 +130,8 @@ if(BRELUNDA_TESTS AND UNIX AND NOT APPLE)
                      ${BRELUNDA_ICON_SIZES})
     # lintian takes most of this test's time.
     set_tests_properties(deb_package PROPERTIES LABELS packaging TIMEOUT 240)
+    # The whole release of the last commit, made twice (tools/release.sh): a few minutes.
+    add_test(NAME release_reproducible
+             COMMAND bash "${brelunda_packaging_tests}/release_reproducible.sh" "${PROJECT_SOURCE_DIR}")
+    set_tests_properties(release_reproducible PROPERTIES LABELS packaging TIMEOUT 1800)
 endif()

@@ -31,7 +31,7 @@ build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libfontconfig-dev libjpe
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
     lintian desktop-file-utils appstream devscripts dpkg-dev
     at-spi2-core python3-pyatspi python3-numpy icoutils i3-wm
-    libx11-dev libxdamage-dev valgrind unzip)
+    libx11-dev libxdamage-dev valgrind unzip git locales diffoscope-minimal)
 windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make
     wixl msitools python3-gi gir1.2-libmsi-1.0 wine wine64)
 # cpack's Debian packages need dpkg-shlibdeps and file.
