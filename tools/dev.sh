@@ -9,7 +9,8 @@
 #                        mingw-w64, and its installer; run it with `wine build-windows/Brelunda.exe`
 #   tools/dev.sh release install what is missing and make a release of the last commit in dist/:
 #                        source tarball, Debian 12 and 13 packages, Brelunda.exe, installer, zip,
-#                        SHA256SUMS; the same bytes on any machine (tools/release.sh)
+#                        SHA256SUMS; the same bytes on any machine; signed when keys are named
+#                        (tools/release.sh says how)
 # Any mode runs on another Debian release with --debian RELEASE (12, 13, sid, ...): in a chroot of
 # that release made with debootstrap and kept for the next run (tools/debian-chroot.sh), building
 # into build-debianRELEASE, for example `tools/dev.sh test --debian 13`.
@@ -31,12 +32,12 @@ build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libfontconfig-dev libjpe
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
     lintian desktop-file-utils appstream devscripts dpkg-dev
     at-spi2-core python3-pyatspi python3-numpy icoutils i3-wm
-    libx11-dev libxdamage-dev valgrind unzip git locales diffoscope-minimal)
+    libx11-dev libxdamage-dev valgrind unzip git locales diffoscope-minimal osslsigncode gnupg openssl)
 windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make
     wixl msitools python3-gi gir1.2-libmsi-1.0 wine wine64)
 # cpack's Debian packages need dpkg-shlibdeps and file.
 deb_packages=(dpkg-dev file)
-release_packages=(git)
+release_packages=(git osslsigncode gnupg)
 
 install_missing() {
     local missing=()

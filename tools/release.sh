@@ -2,7 +2,10 @@
 # Makes a release of the last commit, every file of it the same bytes whoever builds it, wherever,
 # whenever:
 #   tools/release.sh [DIST]            into DIST (dist/ by default): the source tarball, the Debian
-#                                      packages, Brelunda.exe, its installer and zip, SHA256SUMS
+#                                      packages, Brelunda.exe, its installer and zip, SHA256SUMS;
+#                                      signed when keys are named (below)
+#   tools/release.sh --sign DIST       only the last step, on a release made before: sign what DIST
+#                                      holds and write its SHA256SUMS again
 #   tools/release.sh --deb SOURCE OUT  only the Debian package of the release this runs on, built
 #                                      from SOURCE into OUT (what the release asks of a chroot)
 # Needs the packages `tools/dev.sh release` installs; that command installs them and runs this.
@@ -10,6 +13,13 @@
 # SOURCE_DATE_EPOCH, the date every file carries, is the last commit's unless given.
 # BRELUNDA_RELEASE_DEBIAN lists the Debian releases to make packages for ("12 13" by default):
 # this machine's is built here, any other in its chroot (tools/debian-chroot.sh).
+# Signing comes last, so the signed files are the built ones: Brelunda.exe less its signature is
+# the built file, and the built installer with the release's signature attached is the signed one
+# (osslsigncode lays an installer's container out afresh when it adds or removes a signature).
+#   BRELUNDA_AUTHENTICODE_CERT, BRELUNDA_AUTHENTICODE_KEY  certificate and private key files that
+#       osslsigncode signs Brelunda.exe and the .msi with; BRELUNDA_AUTHENTICODE_PASSFILE, a file
+#       holding the key's password; BRELUNDA_AUTHENTICODE_TIMESTAMP, an RFC 3161 time-stamping URL
+#   BRELUNDA_GPG_KEY  the OpenPGP key gpg makes SHA256SUMS.asc with, a detached signature
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -24,12 +34,35 @@ deb() {
     (umask 022 && cpack --config "$out/build/CPackConfig.cmake" -G DEB -B "$out")
 }
 
-# SHA256SUMS lists the files in the same order whatever the locale.
-checksums() {
-    local dist=$1
+# sign DIST: signs the program and the installer in DIST when a certificate is named, lists every
+# file in SHA256SUMS (in the same order whatever the locale) and signs that when a key is named.
+sign() {
+    local dist=$1 name
     local files=()
     mapfile -t files < <(cd "$dist" && find . -maxdepth 1 -type f ! -name 'SHA256SUMS*' -printf '%P\n' | LC_ALL=C sort)
+    rm -f "$dist/SHA256SUMS" "$dist/SHA256SUMS.asc"
+    if [[ -n ${BRELUNDA_AUTHENTICODE_CERT:-}${BRELUNDA_AUTHENTICODE_KEY:-} ]]; then
+        local options=(-certs "${BRELUNDA_AUTHENTICODE_CERT:?needs BRELUNDA_AUTHENTICODE_CERT too}"
+            -key "${BRELUNDA_AUTHENTICODE_KEY:?needs BRELUNDA_AUTHENTICODE_KEY too}" -h sha256 -n Brelunda)
+        [[ -n ${BRELUNDA_AUTHENTICODE_PASSFILE:-} ]] && options+=(-readpass "$BRELUNDA_AUTHENTICODE_PASSFILE")
+        [[ -n ${BRELUNDA_AUTHENTICODE_TIMESTAMP:-} ]] && options+=(-ts "$BRELUNDA_AUTHENTICODE_TIMESTAMP")
+        for name in "${files[@]}"; do
+            [[ $name == *.exe || $name == *.msi ]] || continue
+            osslsigncode sign "${options[@]}" -in "$dist/$name" -out "$dist/$name.signed" >/dev/null
+            mv "$dist/$name.signed" "$dist/$name"
+            echo "Signed $name"
+        done
+    else
+        echo "Not signed: the program and the installer (BRELUNDA_AUTHENTICODE_CERT and _KEY name no certificate)"
+    fi
     (cd "$dist" && sha256sum -- "${files[@]}" >SHA256SUMS)
+    if [[ -n ${BRELUNDA_GPG_KEY:-} ]]; then
+        gpg --batch --yes --local-user "$BRELUNDA_GPG_KEY" --armor --detach-sign \
+            --output "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS"
+        echo "Signed SHA256SUMS (SHA256SUMS.asc)"
+    else
+        echo "Not signed: SHA256SUMS (BRELUNDA_GPG_KEY names no key)"
+    fi
 }
 
 case ${1:-} in
@@ -37,8 +70,12 @@ case ${1:-} in
     deb "${2:?usage: $0 --deb SOURCE OUT}" "${3:?usage: $0 --deb SOURCE OUT}"
     exit
     ;;
+--sign)
+    sign "${2:?usage: $0 --sign DIST}"
+    exit
+    ;;
 -*)
-    echo "usage: $0 [DIST] | --deb SOURCE OUT" >&2
+    echo "usage: $0 [DIST] | --sign DIST | --deb SOURCE OUT" >&2
     exit 2
     ;;
 esac
@@ -86,7 +123,7 @@ cmake -S "$source" -B "$work/windows" --toolchain "$source/cmake/mingw-w64-x86_6
 cmake --build "$work/windows" -j"$(nproc)"
 cp "$work/windows/Brelunda.exe" "$work/windows/Brelunda-$version-x64.msi" "$work/windows/Brelunda-$version-x64.zip" "$out"
 
-checksums "$out"
+sign "$out"
 rm -rf "$dist"
 mv "$out" "$dist"
 echo "Release $version (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) in $dist:"
