@@ -25,7 +25,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # data pages. Binutils 2.40 sets all three by default; asking keeps it so with older linkers.
 # Sections aligned to pages in the file too: Wine maps such an image where it lies instead of
 # copying it into private memory (1.2 MiB less for Brelunda.exe, most of it picture and fonts).
+# No link time in the header (nor so in its checksum): two builds of one source give one file.
 set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-static -static-libgcc -static-libstdc++ -Wl,--dynamicbase,--high-entropy-va,--nxcompat,--file-alignment,4096")
+    "-static -static-libgcc -static-libstdc++ -Wl,--dynamicbase,--high-entropy-va,--nxcompat,--file-alignment,4096,--no-insert-timestamp")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")

@@ -15,29 +15,25 @@ if(WIN32)
 
     # What a Windows user downloads: an installer (Brelunda-<version>-x64.msi, built by wixl from
     # packaging/windows/brelunda.wxs) and a portable zip, each with the program and the licences
-    # of the program and of its embedded fonts.
+    # of the program and of its embedded fonts, by the names brelunda.wxs gives them.
     find_program(BRELUNDA_WIXL wixl REQUIRED DOC "wixl, from Debian's wixl (msitools)")
-    # wixl finds the files it installs by relative names only: they are gathered in one folder.
-    set(brelunda_staging "${CMAKE_BINARY_DIR}/staging")
-    set(brelunda_shipped Brelunda.exe COPYING.txt LICENSE-Liberation.txt LICENSE-TeXGyre.txt)
-    add_custom_command(
-        OUTPUT "${brelunda_staging}/COPYING.txt"
-        COMMAND ${CMAKE_COMMAND} -E make_directory "${brelunda_staging}"
-        COMMAND ${CMAKE_COMMAND} -E copy /usr/share/common-licenses/GPL-3 "${brelunda_staging}/COPYING.txt"
-        COMMAND ${CMAKE_COMMAND} -E copy "${PROJECT_SOURCE_DIR}/ui/fonts/LICENSE-Liberation.txt"
-                "${PROJECT_SOURCE_DIR}/ui/fonts/LICENSE-TeXGyre.txt" "${PROJECT_SOURCE_DIR}/ui/assets/lightbulb.ico"
-                "${brelunda_staging}"
-        VERBATIM)
+    set(brelunda_shipped
+        Brelunda.exe=$<TARGET_FILE:brelunda>
+        COPYING.txt=/usr/share/common-licenses/GPL-3
+        LICENSE-Liberation.txt=${PROJECT_SOURCE_DIR}/ui/fonts/LICENSE-Liberation.txt
+        LICENSE-TeXGyre.txt=${PROJECT_SOURCE_DIR}/ui/fonts/LICENSE-TeXGyre.txt
+        lightbulb.ico=${PROJECT_SOURCE_DIR}/ui/assets/lightbulb.ico)
+    # The date the files in both carry: SOURCE_DATE_EPOCH when the build is given one (a release
+    # always is), else the time of configuring.
+    string(TIMESTAMP brelunda_epoch "%s" UTC)
     set(brelunda_msi "${CMAKE_BINARY_DIR}/Brelunda-${PROJECT_VERSION}-x64.msi")
     set(brelunda_zip "${CMAKE_BINARY_DIR}/Brelunda-${PROJECT_VERSION}-x64.zip")
     add_custom_command(
         OUTPUT "${brelunda_msi}" "${brelunda_zip}"
-        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:brelunda> "${brelunda_staging}"
-        COMMAND "${BRELUNDA_WIXL}" -a x64 -D Version=${PROJECT_VERSION} -o "${brelunda_msi}"
-                "${brelunda_packaging_dir}/windows/brelunda.wxs"
-        COMMAND ${CMAKE_COMMAND} -E tar cf "${brelunda_zip}" --format=zip ${brelunda_shipped}
-        WORKING_DIRECTORY "${brelunda_staging}"
-        DEPENDS brelunda "${brelunda_staging}/COPYING.txt" "${brelunda_packaging_dir}/windows/brelunda.wxs"
+        COMMAND "${Python3_EXECUTABLE}" -B "${brelunda_packaging_dir}/windows/package.py" --version ${PROJECT_VERSION}
+                --epoch ${brelunda_epoch} --staging "${CMAKE_BINARY_DIR}/staging" --msi "${brelunda_msi}"
+                --zip "${brelunda_zip}" --wixl "${BRELUNDA_WIXL}" ${brelunda_shipped}
+        DEPENDS brelunda "${brelunda_packaging_dir}/windows/package.py" "${brelunda_packaging_dir}/windows/brelunda.wxs"
         VERBATIM)
     add_custom_target(brelunda-msi ALL DEPENDS "${brelunda_msi}")
 endif()
@@ -157,4 +153,9 @@ if(BRELUNDA_TESTS AND UNIX AND NOT APPLE)
                          "${CMAKE_BINARY_DIR}/CPackConfig.cmake" "${PROJECT_VERSION}" 13)
         set_tests_properties(deb_newer_release PROPERTIES LABELS "packaging;x11" RUN_SERIAL ON TIMEOUT 900)
     endif()
+
+    # The whole release of the last commit, made twice (tools/release.sh): a few minutes.
+    add_test(NAME release_reproducible
+             COMMAND bash "${brelunda_packaging_tests}/release_reproducible.sh" "${PROJECT_SOURCE_DIR}")
+    set_tests_properties(release_reproducible PROPERTIES LABELS packaging TIMEOUT 1800)
 endif()

@@ -80,6 +80,11 @@ flock -u 9
 
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mkdir -p "$root$here"
+# A git worktree's repository lies outside it, in the main checkout: mounted too, so that git
+# works inside as it does here.
+repository=$(git -C "$here" rev-parse --path-format=absolute --git-common-dir 2>/dev/null || true)
+[[ $repository == "$here"/* ]] && repository=
+[[ -z $repository ]] || mkdir -p "$root$repository"
 
 # What the run inside is given of this environment: the project's own settings. A display of
 # the host's is given only when asked for: an X server started inside picks its display number by
@@ -97,17 +102,18 @@ fi
 # shellcheck disable=SC2016 # expanded by the shell inside the namespaces
 exec unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$root/proc" -- \
     bash -euc '
-        root=$1 here=$2 display=$3
-        shift 3
+        root=$1 here=$2 display=$3 repository=$4
+        shift 4
         mount -t sysfs sysfs "$root/sys"
         mount --bind /dev "$root/dev"
         mount --bind /dev/pts "$root/dev/pts"
         mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
         mount --bind "$here" "$root$here"
+        [[ -z $repository ]] || mount --bind "$repository" "$root$repository"
         if [[ -n $display && -d /tmp/.X11-unix ]]; then
             mkdir -p "$root/tmp/.X11-unix"
             mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
         fi
         exec chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
-    ' bash "$root" "$here" "$display" "${passed[@]}" bash -c 'cd "$1" && shift && exec "$@"' bash "$here" "$@"
+    ' bash "$root" "$here" "$display" "$repository" "${passed[@]}" bash -c 'cd "$1" && shift && exec "$@"' bash "$here" "$@"

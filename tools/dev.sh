@@ -8,6 +8,10 @@
 #                        has), build, and run the tests that need no display, in seconds
 #   tools/dev.sh windows install what is missing, cross-build build-windows/Brelunda.exe with
 #                        mingw-w64, and its installer; run it with `wine build-windows/Brelunda.exe`
+#   tools/dev.sh release install what is missing and make a release of the last commit in dist/:
+#                        source tarball, Debian 12 and 13 packages, Brelunda.exe, installer, zip,
+#                        SHA256SUMS; the same bytes on any machine; signed when keys are named
+#                        (tools/release.sh says how)
 # Any mode runs on another Debian release with --debian RELEASE (12, 13, sid, ...): in a chroot of
 # that release made with debootstrap and kept for the next run (tools/debian-chroot.sh), building
 # into build-debianRELEASE, for example `tools/dev.sh test --debian 13`.
@@ -22,7 +26,7 @@ if [[ ${2:-} == --debian ]]; then
     exec "$here/tools/debian-chroot.sh" "${chroot_options[@]}" "$release" \
         env BRELUNDA_BUILD_DIR="$here/build-debian$release" "$here/tools/dev.sh" "$mode"
 fi
-(($# <= 1)) || { echo "usage: $0 run|test|check|windows [--debian RELEASE]" >&2; exit 2; }
+(($# <= 1)) || [[ $mode == release ]] || { echo "usage: $0 run|test|check|windows|release [--debian RELEASE]" >&2; exit 2; }
 build=${BRELUNDA_BUILD_DIR:-$here/build}
 
 build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libfontconfig-dev libjpeg-turbo-progs python3)
@@ -30,9 +34,12 @@ test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus cl
     lintian desktop-file-utils appstream devscripts dpkg-dev
     at-spi2-core python3-pyatspi python3-numpy icoutils i3-wm
     libx11-dev libxdamage-dev valgrind unzip debootstrap tesseract-ocr tesseract-ocr-eng
-    qt6-wayland weston mutter xwayland)
+    qt6-wayland weston mutter xwayland git locales diffoscope-minimal osslsigncode gnupg openssl)
 windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make
-    wixl msitools wine wine64)
+    wixl msitools python3-gi gir1.2-libmsi-1.0 wine wine64)
+# cpack's Debian packages need dpkg-shlibdeps and file.
+deb_packages=(dpkg-dev file)
+release_packages=(git osslsigncode gnupg)
 
 install_missing() {
     local missing=()
@@ -93,8 +100,18 @@ windows)
     build_windows
     echo "Built $build-windows/Brelunda.exe; run it with: wine $build-windows/Brelunda.exe"
     ;;
+release)
+    # The release asks a chroot of each other Debian release for its package with
+    # `release --deb SOURCE OUT`: that needs the build's packages alone.
+    if [[ ${2:-} == --deb ]]; then
+        install_missing "${build_packages[@]}" "${deb_packages[@]}"
+    else
+        install_missing "${build_packages[@]}" "${deb_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}"
+    fi
+    exec "$here/tools/release.sh" "${@:2}"
+    ;;
 *)
-    echo "usage: $0 run|test|check|windows [--debian RELEASE]" >&2
+    echo "usage: $0 run|test|check|windows|release [--debian RELEASE]" >&2
     exit 2
     ;;
 esac

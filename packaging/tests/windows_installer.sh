@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows installer and zip as a user meets them: the MSI's tables say what it installs; in a
 # fresh Wine prefix it installs silently, the installed program starts on today's reading, the
-# shortcut is in the Start menu; installing again, or a newer build over it, leaves one copy; an
-# older one does not replace a newer; removing it leaves the prefix as it was. Needs a display.
+# shortcut is in the Start menu; installing it again, another build of the same version, or a newer
+# version over it leaves one copy; an older one does not replace a newer; removing it leaves the
+# prefix as it was. Needs a display.
 #   windows_installer.sh BUILD-WINDOWS-DIR VERSION
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -48,11 +49,26 @@ find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Brelunda.lnk' | grep -q 
 wine msiexec /i "$msi" /qn || fail "installing again failed"
 (($(installed) == 1)) || fail "installing twice left $(installed) copies"
 
-# A later build of the same product replaces it in place; the older one then refuses to go over it.
-# (Windows Installer compares three fields of a version.)
+# Other builds from the files this one staged, made as the build makes its installer, dated now.
+package() {
+    local version=$1 out=$2 files=() file
+    for file in "$build"/staging/*; do files+=("${file##*/}=$file"); done
+    /usr/bin/python3 -B "$here/packaging/windows/package.py" --version "$version" --epoch "$(date +%s)" \
+        --staging "$out.staging" --msi "$out" "${files[@]}"
+}
+package "$version" "$scratch/rebuilt.msi"
+# The same product to Windows Installer: installed over the first (Wine), or refused as already
+# installed (Windows, error 1638: the packages differ in their dates).
+status=0
+wine msiexec /i "$scratch/rebuilt.msi" /qn || status=$?
+((status == 0 || status == 1638)) || fail "another build of $version: msiexec /i gave $status"
+(($(installed) == 1)) || fail "another build of $version left $(installed) copies"
+
+# A later version replaces it in place; the older one then refuses to go over it. (Windows
+# Installer compares three fields of a version.)
 IFS=. read -r major minor patch <<<"$version"
 newer=$major.$minor.$((patch + 1))
-(cd "$build/staging" && wixl -a x64 -D Version=$newer -o "$scratch/newer.msi" "$here/packaging/windows/brelunda.wxs")
+package "$newer" "$scratch/newer.msi"
 wine msiexec /i "$scratch/newer.msi" /qn || fail "the newer version did not install over the older"
 (($(installed) == 1)) && wine reg query "$uninstall" /s | grep -q "DisplayVersion *REG_SZ *$newer" ||
     fail "after the upgrade: $(installed) copies"
