@@ -24,10 +24,8 @@ MAIN_OUTER, ABOUT_OUTER = (610 * SCALE, 468 * SCALE), (346 * SCALE, 357 * SCALE)
 # L1..L4 in the client area's pixels at the layout's scale.
 LABELS = [(120, 16, 441, 33), (120, 56, 441, 33), (120, 96, 441, 49), (56, 152, 505, 257)]
 LABELS_RIGHT_EDGE = 561
-# Under Wine the X window is the client area with the menu bar; the window's Win32 frame (border,
-# and caption over it) lies around it, drawn by the window manager instead: left, top, right,
-# bottom in pixels, by scale.
-WIN32_FRAME = {1: (4, 23, 4, 4), 2: (5, 42, 5, 5)}
+# Wine at twice the density runs in a prefix of 192 dots per inch (tests/run-suite.sh).
+WINE_ENVIRONMENT = {'WINEPREFIX': os.environ.get('BRELUNDA_WINEPREFIX_192', '')} if BUILD == 'wine' and SCALE > 1 else {}
 
 
 def run(*command, timeout=20):
@@ -91,6 +89,13 @@ def picture(scale=1):
     return numpy.frombuffer(raw, numpy.uint8).reshape(424 * scale, 603 * scale, 3).astype(numpy.int16)
 
 
+def win32_probe(name, *arguments):
+    """A probe's output, run under the same Wine as the program."""
+    command = ['wine', os.path.join(os.environ['BRELUNDA_WIN32_PROBES'], name), *arguments]
+    done = subprocess.run(command, capture_output=True, text=True, timeout=30, env=dict(os.environ, **WINE_ENVIRONMENT))
+    return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
+
+
 def label_ink(client, behind, labels, scale=1):
     """Where the client area differs from the picture: that is text, and it belongs inside the
     labels. Returns (pixels outside every label, pixels inside that are not green, per label its
@@ -113,8 +118,9 @@ def label_ink(client, behind, labels, scale=1):
 class Window:
     """A top-level window of the program, measured from outside."""
 
-    def __init__(self, id):
-        self.id = id
+    def __init__(self, id, title):
+        self.id, self.title = id, title
+        self.win32_frame = None
 
     def client(self):
         """The X window's rectangle on the screen: x, y, width, height."""
@@ -126,10 +132,18 @@ class Window:
         extents = re.search(r'= (\d+), (\d+), (\d+), (\d+)', run('xprop', '-id', self.id, '_NET_FRAME_EXTENTS'))
         return extents and tuple(int(extents[i]) for i in (1, 3, 2, 4))
 
+    def frame(self):
+        """Under Wine the X window is the client area with the menu bar; the window's Win32 frame
+        (borders, and the caption over them) lies around it, drawn by the window manager instead.
+        Its left, top, right and bottom in pixels, as the Wine that runs the window lays it out."""
+        if self.win32_frame is None:
+            self.win32_frame = tuple(int(n) for n in win32_probe('frame_probe.exe', self.title).split())
+        return self.win32_frame
+
     def decorated(self, win32=False):
         """The X window with the window manager's frame: where its title bar and borders are; or
         with the Win32 frame, which under Wine the window manager draws its own in place of."""
-        (x, y, width, height), frame = self.client(), WIN32_FRAME[SCALE] if win32 else self.extents()
+        (x, y, width, height), frame = self.client(), self.frame() if win32 else self.extents()
         left, top, right, bottom = frame or (0, 0, 0, 0)
         return x - left, y - top, width + left + right, height + top + bottom
 
@@ -177,8 +191,7 @@ class Program:
         env.pop('QT_QPA_PLATFORM', None)
         if SCALE > 1:
             # Qt scales by a factor; Wine by the prefix's dots per inch (tests/run-suite.sh).
-            env.update({'QT_SCALE_FACTOR': str(SCALE)} if BUILD == 'linux' else
-                       {'WINEPREFIX': os.environ['BRELUNDA_WINEPREFIX_192']})
+            env.update({'QT_SCALE_FACTOR': str(SCALE)} if BUILD == 'linux' else WINE_ENVIRONMENT)
         command = command or [PROGRAM]
         self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
@@ -200,7 +213,7 @@ class Program:
     def windows(self, title):
         found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.pid),
                                 '--name', f'^{title}$'], capture_output=True, text=True)
-        return [Window(id) for id in found.stdout.split()]
+        return [Window(id, title) for id in found.stdout.split()]
 
     def window(self, title, timeout=15, framed=True):
         """The visible window with that title, once the window manager has framed it."""
