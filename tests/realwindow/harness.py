@@ -18,14 +18,23 @@ import numpy
 BUILD = os.environ.get('BRELUNDA_BUILD', 'linux')
 PROGRAM = os.environ.get('BRELUNDA_PROGRAM', '')
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
-SCALE = int(os.environ.get('BRELUNDA_SCALE', '1'))
+# The density the build runs at, as a factor of the layout's 96 dots per inch: 1.25 is 120 dpi.
+SCALE = float(os.environ.get('BRELUNDA_SCALE', '1'))
+DPI = round(96 * SCALE)
 
-MAIN_OUTER, ABOUT_OUTER = (610 * SCALE, 468 * SCALE), (346 * SCALE, 357 * SCALE)
+
+def scaled(pixels):
+    """A length of the layout at the build's density, rounded to whole pixels as the builds round it."""
+    return int(pixels * SCALE + 0.5)
+
+
+MAIN_OUTER, ABOUT_OUTER = (scaled(610), scaled(468)), (scaled(346), scaled(357))
 # L1..L4 in the client area's pixels at the layout's scale.
 LABELS = [(120, 16, 441, 33), (120, 56, 441, 33), (120, 96, 441, 49), (56, 152, 505, 257)]
 LABELS_RIGHT_EDGE = 561
-# Wine at twice the density runs in a prefix of 192 dots per inch (tests/run-suite.sh).
-WINE_ENVIRONMENT = {'WINEPREFIX': os.environ.get('BRELUNDA_WINEPREFIX_192', '')} if BUILD == 'wine' and SCALE > 1 else {}
+# Wine at another density runs in a prefix of that many dots per inch (tests/run-suite.sh).
+WINE_ENVIRONMENT = {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREFIXES', ''), str(DPI))} \
+    if BUILD == 'wine' and SCALE != 1 else {}
 
 
 def run(*command, timeout=20):
@@ -79,14 +88,32 @@ def differing(a, b, tolerance=8):
     return int((numpy.abs(a - b) > tolerance).any(axis=2).sum()) if a.shape == b.shape else a.size + 1
 
 
-def picture(scale=1):
-    """The background picture as shipped, decoded as the program's build decodes it, enlarged
-    smoothly at a scale."""
+def picture(scale=1, lower=0.0):
+    """The background picture as shipped, decoded as the program's build decodes it. At a scale,
+    enlarged smoothly: each pixel blended from the four nearest of the original by their distance,
+    as both builds do; placed lower by a fraction of a pixel when asked."""
     path = os.path.join(SOURCE, 'ui', 'assets', 'background.jpg')
-    size = ['-filter', 'Triangle', '-resize', f'{scale * 100}%'] if scale > 1 else []
-    raw = subprocess.run(['convert', path, *size, '-depth', '8', 'rgb:-'], capture_output=True,
-                         check=True).stdout
-    return numpy.frombuffer(raw, numpy.uint8).reshape(424 * scale, 603 * scale, 3).astype(numpy.int16)
+    raw = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], capture_output=True, check=True).stdout
+    original = numpy.frombuffer(raw, numpy.uint8).reshape(424, 603, 3).astype(numpy.int16)
+    if scale == 1 and not lower:
+        return original
+
+    def places(size, shift):
+        """For each pixel of the result, the two of the original it lies between and the second's weight."""
+        enlarged = int(size * scale + 0.5)
+        at = numpy.clip((numpy.arange(enlarged) + 0.5 - shift) * size / enlarged - 0.5, 0, size - 1)
+        first = at.astype(int)
+        return first, numpy.minimum(first + 1, size - 1), at - first
+    top, bottom, down = places(424, lower)
+    left, right, across = places(603, 0)
+    rows = original[top] * (1 - down)[:, None, None] + original[bottom] * down[:, None, None]
+    blended = rows[:, left] * (1 - across)[None, :, None] + rows[:, right] * across[None, :, None]
+    return (blended + 0.5).astype(numpy.int16)
+
+
+def box(label):
+    """A rectangle of the layout (x, y, width, height) at the build's density."""
+    return tuple(scaled(v) for v in label)
 
 
 def win32_probe(name, *arguments):
@@ -96,23 +123,28 @@ def win32_probe(name, *arguments):
     return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
 
 
-def label_ink(client, behind, labels, scale=1):
-    """Where the client area differs from the picture: that is text, and it belongs inside the
-    labels. Returns (pixels outside every label, pixels inside that are not green, per label its
-    pixel count and one past its rightmost column)."""
-    height, width = min(client.shape[0], behind.shape[0]), min(client.shape[1], behind.shape[1])
+def label_ink(client, behind, labels):
+    """Where the client area differs from the picture (or from each of several pictures the build
+    may have drawn): that is text, and it belongs inside the labels. Returns (pixels outside every
+    label, pixels inside that are not green, per label its pixel count and one past its rightmost
+    column). The outermost pixels of the client area are not counted outside: a picture placed
+    between two pixels shares them with what lies next to it."""
+    behind = behind if isinstance(behind, list) else [behind]
+    height = min(client.shape[0], *(picture.shape[0] for picture in behind))
+    width = min(client.shape[1], *(picture.shape[1] for picture in behind))
     shown = client[:height, :width]
-    ink = numpy.abs(shown - behind[:height, :width]).sum(axis=2) >= 60
-    inside = numpy.zeros(ink.shape, bool)
+    ink = numpy.min([numpy.abs(shown - picture[:height, :width]).sum(axis=2) for picture in behind], axis=0) >= 60
+    inside, interior = numpy.zeros(ink.shape, bool), numpy.zeros(ink.shape, bool)
+    interior[1:-1, 1:-1] = True
     per_label = []
-    for x, y, w, h in ((v * scale for v in label) for label in labels):
-        box = ink[y:y + h, x:x + w]
+    for x, y, w, h in (box(label) for label in labels):
+        area = ink[y:y + h, x:x + w]
         inside[y:y + h, x:x + w] = True
-        columns = numpy.nonzero(box.any(axis=0))[0]
-        per_label.append((int(box.sum()), x + int(columns[-1]) + 1 if columns.size else 0))
+        columns = numpy.nonzero(area.any(axis=0))[0]
+        per_label.append((int(area.sum()), x + int(columns[-1]) + 1 if columns.size else 0))
     red, green, blue = shown[..., 0], shown[..., 1], shown[..., 2]
     not_green = ink & inside & ((green < red) | (green < blue))
-    return int((ink & ~inside).sum()), int(not_green.sum()), per_label
+    return int((ink & ~inside & interior).sum()), int(not_green.sum()), per_label
 
 
 class Window:
@@ -189,9 +221,8 @@ class Program:
             env.update(LD_PRELOAD=library, FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00',
                        FAKETIME_DONT_FAKE_MONOTONIC='1', NO_FAKE_STAT='1')
         env.pop('QT_QPA_PLATFORM', None)
-        if SCALE > 1:
-            # Qt scales by a factor; Wine by the prefix's dots per inch (tests/run-suite.sh).
-            env.update({'QT_SCALE_FACTOR': str(SCALE)} if BUILD == 'linux' else WINE_ENVIRONMENT)
+        # Qt scales by a factor; Wine by the prefix's dots per inch.
+        env.update({'QT_SCALE_FACTOR': f'{SCALE:g}'} if BUILD == 'linux' and SCALE != 1 else WINE_ENVIRONMENT)
         command = command or [PROGRAM]
         self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
@@ -238,7 +269,7 @@ class MainWindow(Program):
 
     def locate(self):
         """The picture's corner is free of text, so it tells where the client area starts."""
-        corner = picture(SCALE)[:40 * SCALE, :100 * SCALE]
+        corner = picture(SCALE)[:scaled(40), :scaled(100)]
 
         # Enlarged, it is found loosely: how closely it matches is for the scale's own test to judge.
         tolerance, allowed = (2, 0) if SCALE == 1 else (40, corner.size // 30)
@@ -247,7 +278,7 @@ class MainWindow(Program):
             x, y, width, height = self.main.client()
             shot = screenshot()
             misses = [differing(shot[y + dy:y + dy + corner.shape[0], x:x + corner.shape[1]], corner, tolerance)
-                      for dy in range(60 * SCALE)]
+                      for dy in range(scaled(60))]
             dy = min(range(len(misses)), key=misses.__getitem__)
             return (x, y, width, height, dy) if misses[dy] <= allowed else None
         x, y, width, height, self.menu_height = wait_for(found, 5) or fail("no picture at the client area's corner")
