@@ -35,11 +35,12 @@ void registerFace(const EmbeddedFace& embedded) {
     if (!registered[face].empty())
         return;
     for (int id = files[face].first; id < files[face].first + files[face].second; ++id) {
-        const std::span<const std::uint8_t> bytes = resourceBytes(id);
+        // GDI keeps a copy of its own: ours goes once registered.
+        std::vector<std::uint8_t> bytes = smoothedAtEverySize(resourceBytes(id));
         DWORD installed = 0;
-        HANDLE fonts = bytes.empty() ? nullptr
-                                     : AddFontMemResourceEx(const_cast<std::uint8_t*>(bytes.data()),
-                                                            DWORD(bytes.size()), nullptr, &installed);
+        HANDLE fonts = bytes.empty()
+                           ? nullptr
+                           : AddFontMemResourceEx(bytes.data(), DWORD(bytes.size()), nullptr, &installed);
         if (!fonts)
             raiseFileNotFound(embedded.family);
         registered[face].emplace_back(fonts);
