@@ -47,7 +47,8 @@ void registerFace(const EmbeddedFace& embedded) {
     }
 }
 
-// The embedded face standing in for the one a layout names, its character height at the dpi.
+} // namespace
+
 OwnedFont makeFont(const FontDescription& font, int dpi) {
     const EmbeddedFace* embedded = embeddedFaceFor(font.face);
     if (!embedded)
@@ -70,6 +71,7 @@ OwnedFont makeFont(const FontDescription& font, int dpi) {
     return made;
 }
 
+namespace {
 OwnedIcon loadIcon(std::string_view name, int metric) {
     const int size = GetSystemMetricsForDpi(metric, GetDpiForSystem());
     OwnedIcon icon(static_cast<HICON>(

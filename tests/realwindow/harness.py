@@ -31,6 +31,12 @@ def scaled(pixels):
 MAIN_OUTER, ABOUT_OUTER = (scaled(610), scaled(468)), (scaled(346), scaled(357))
 # L1..L4 in the client area's pixels at the layout's scale.
 LABELS = [(120, 16, 441, 33), (120, 56, 441, 33), (120, 96, 441, 49), (56, 152, 505, 257)]
+NAMED_LABELS = dict(zip(('L1', 'L2', 'L3', 'L4'), LABELS))
+# The About window's labels by name, and its two rules, in its client area's pixels.
+ABOUT_LABELS = {'Label1': (32, 8, 289, 33), 'Label2(0)': (32, 56, 97, 17), 'Label2(1)': (32, 72, 185, 17),
+                'Label3(0)': (192, 96, 137, 17), 'Label3(1)': (104, 112, 225, 17), 'Label3(2)': (32, 168, 297, 65),
+                'Label4': (8, 248, 313, 65)}
+DARK_RULE, LIGHT_RULE = (32, 87, 296, 2), (31, 90, 299, 1)
 LABELS_RIGHT_EDGE = 561
 # Wine at another density runs in a prefix of that many dots per inch (tests/run-suite.sh).
 WINE_ENVIRONMENT = {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREFIXES', ''), str(DPI))} \
@@ -123,17 +129,23 @@ def win32_probe(name, *arguments):
     return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
 
 
-def label_ink(client, behind, labels):
-    """Where the client area differs from the picture (or from each of several pictures the build
-    may have drawn): that is text, and it belongs inside the labels. Returns (pixels outside every
-    label, pixels inside that are not green, per label its pixel count and one past its rightmost
-    column). The outermost pixels of the client area are not counted outside: a picture placed
-    between two pixels shares them with what lies next to it."""
+def ink_over(client, behind):
+    """Where the client area differs from the picture, or from each of several pictures the build
+    may have drawn: there is text. As tall and wide as both."""
     behind = behind if isinstance(behind, list) else [behind]
     height = min(client.shape[0], *(picture.shape[0] for picture in behind))
     width = min(client.shape[1], *(picture.shape[1] for picture in behind))
-    shown = client[:height, :width]
-    ink = numpy.min([numpy.abs(shown - picture[:height, :width]).sum(axis=2) for picture in behind], axis=0) >= 60
+    return numpy.min([numpy.abs(client[:height, :width] - picture[:height, :width]).sum(axis=2)
+                      for picture in behind], axis=0) >= 60
+
+
+def label_ink(client, behind, labels):
+    """The text over the picture (ink_over), which belongs inside the labels. Returns (pixels
+    outside every label, pixels inside that are not green, per label its pixel count and one past
+    its rightmost column). The outermost pixels of the client area are not counted outside: a
+    picture placed between two pixels shares them with what lies next to it."""
+    ink = ink_over(client, behind)
+    shown = client[:ink.shape[0], :ink.shape[1]]
     inside, interior = numpy.zeros(ink.shape, bool), numpy.zeros(ink.shape, bool)
     interior[1:-1, 1:-1] = True
     per_label = []
@@ -145,6 +157,76 @@ def label_ink(client, behind, labels):
     red, green, blue = shown[..., 0], shown[..., 1], shown[..., 2]
     not_green = ink & inside & ((green < red) | (green < blue))
     return int((ink & ~inside & interior).sum()), int(not_green.sum()), per_label
+
+
+def layouts(*days):
+    """How each label's text lays out at the build's density on those days, worked out from the
+    window descriptions alone by the build's layout probe (GDI's wrapping under Wine, the fit
+    report's measure for Qt): {day: {name: ((left, right) of its ink or None, [(top, bottom) of
+    each line's ink])}}, in screen pixels from the label's top left corner, bottoms and rights one
+    past."""
+    days = [str(day) for day in days]
+    if BUILD == 'wine':
+        output, factor = win32_probe('layout_probe.exe', str(DPI), *days), 1
+    else:
+        scale = {'QT_SCALE_FACTOR': f'{SCALE:g}'} if SCALE != 1 else {}
+        done = subprocess.run([os.environ['BRELUNDA_LAYOUT_PROBE'], *days], capture_output=True, text=True,
+                              timeout=60, env=dict(os.environ, QT_QPA_PLATFORM='offscreen', **scale))
+        output, factor = done.stdout if done.returncode == 0 else fail(f'layout probe: {done.stderr}'), SCALE
+    found = {}
+    for line in output.splitlines():
+        day, name, _, left, right, *rows = line.split()
+        columns = None if left == '-' else (int(left), int(right))
+        found.setdefault(int(day), {})[name] = columns, [tuple(float(n) * factor for n in row.split(':')) for row in rows]
+    return found
+
+
+def about_ink(about):
+    """Where the About window's client area differs from its background colour, the rules left out:
+    there is its text."""
+    x, y, width, height = about.client()
+    client = screenshot()[y:y + height, x:x + width]
+    colours, counts = numpy.unique(client.reshape(-1, 3), axis=0, return_counts=True)
+    ink = numpy.abs(client - colours[counts.argmax()]).sum(axis=2) >= 60
+    for left, top, w, h in map(box, (DARK_RULE, LIGHT_RULE)):
+        ink[top:top + h, left:left + w] = False
+    return ink
+
+
+# How far apart a label's text on the screen and in its layout may lie: to the pixel under Wine,
+# where the probe draws with GDI itself; for Qt, the font's outlines against its rendering at the
+# scale.
+LAYOUT_TOLERANCE = 1 if BUILD == 'wine' else 1 + SCALE
+
+
+def misplaced_text(ink, labels, expected):
+    """The labels whose text the screen shows laid out otherwise than expected (layouts()): another
+    number of lines, its ink's first or last row or column further than the tolerance from where
+    the layout puts them, or ink between its lines. Each as (name, (lines, top, bottom, left,
+    right) seen, the same expected). labels: every label of the window by name, in the
+    description's order; where two boxes overlap (by a row or two, below the earlier's text, where
+    the later's starts), the ink is the later's. What lies outside a label's box is not expected
+    to show."""
+    ours = numpy.zeros(ink.shape, int)
+    for number, label in enumerate(labels.values(), 1):
+        x, y, w, h = box(label)
+        ours[y:y + h, x:x + w] = number
+    wrong = []
+    for number, (name, label) in enumerate(labels.items(), 1):
+        x, y, w, h = box(label)
+        area = ink[y:y + h, x:x + w] & (ours[y:y + h, x:x + w] == number)
+        columns, lines = expected[name]
+        lines = [(max(top, 0), min(bottom, h)) for top, bottom in lines if top < h]
+        rows, inked = numpy.nonzero(area.any(axis=1))[0], numpy.nonzero(area.any(axis=0))[0]
+        seen = sum(((rows >= int(top)) & (rows < bottom)).any() for top, bottom in lines)
+        between = sum(not any(top - LAYOUT_TOLERANCE <= row < bottom + LAYOUT_TOLERANCE for top, bottom in lines)
+                      for row in rows)
+        measured = (seen, rows[0], rows[-1] + 1, inked[0], inked[-1] + 1) if rows.size else (0,) * 5
+        wanted = (len(lines), lines[0][0], lines[-1][1], *(columns or measured[3:]))
+        if between or measured[0] != wanted[0] or any(abs(a - b) > LAYOUT_TOLERANCE
+                                                      for a, b in zip(measured[1:], wanted[1:])):
+            wrong.append((name, tuple(int(v) for v in measured), tuple(round(v, 1) for v in wanted)))
+    return wrong
 
 
 class Window:

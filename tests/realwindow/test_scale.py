@@ -7,8 +7,8 @@ import unittest
 
 import numpy
 
-from harness import (ABOUT_OUTER, LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, SCALE, MainWindow, box, label_ink, main,
-                     picture, scaled)
+from harness import (ABOUT_LABELS, ABOUT_OUTER, LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, NAMED_LABELS, SCALE, MainWindow,
+                     about_ink, box, ink_over, label_ink, layouts, main, misplaced_text, picture, scaled)
 
 
 class HigherDensity(unittest.TestCase):
@@ -47,6 +47,10 @@ class HigherDensity(unittest.TestCase):
             self.assertTrue(all(pixels > 80 for pixels, _ in labels), labels)
             for _, end in labels[2:]:
                 self.assertLessEqual(abs(end - scaled(LABELS_RIGHT_EDGE)), 2, labels)
+            # Each text wrapped and drawn whole as its font and its label's width lay it out at
+            # this density, in both windows.
+            expected = layouts(15)[15]
+            self.assertEqual(misplaced_text(ink_over(client, [enlarged, lower]), NAMED_LABELS, expected), [])
             if SCALE == 2:
                 # Text drawn at the layout's density and enlarged would come in uniform 2x2 blocks.
                 x, y, w, h = box(LABELS[3])
@@ -61,6 +65,7 @@ class HigherDensity(unittest.TestCase):
             about = program.open_about()
             for measured, laid_out in zip(about.size(), ABOUT_OUTER):
                 self.assertLessEqual(abs(measured - laid_out), 2, about.size())
+            self.assertEqual(misplaced_text(about_ink(about), ABOUT_LABELS, expected), [])
 
 
 if __name__ == '__main__':
