@@ -229,6 +229,19 @@ def misplaced_text(ink, labels, expected):
     return wrong
 
 
+def cut_off(laid_out, labels):
+    """The texts of a day's layouts() that reach outside their labels' boxes, by name: a line's ink
+    below the box, or further beyond its sides than the tolerance (an italic letter's slant may
+    pass its advance by a pixel of smoothing)."""
+    cut = []
+    for name, label in labels.items():
+        _, _, width, height = box(label)
+        columns, lines = laid_out[name]
+        if lines[-1][1] > height or (columns and (columns[0] < -LAYOUT_TOLERANCE or columns[1] > width + LAYOUT_TOLERANCE)):
+            cut.append(name)
+    return cut
+
+
 class Window:
     """A top-level window of the program, measured from outside."""
 

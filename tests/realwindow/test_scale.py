@@ -8,7 +8,7 @@ import unittest
 import numpy
 
 from harness import (ABOUT_LABELS, ABOUT_OUTER, LABELS, LABELS_RIGHT_EDGE, MAIN_OUTER, NAMED_LABELS, SCALE, MainWindow,
-                     about_ink, box, ink_over, label_ink, layouts, main, misplaced_text, picture, scaled)
+                     about_ink, box, cut_off, ink_over, label_ink, layouts, main, misplaced_text, picture, scaled)
 
 
 class HigherDensity(unittest.TestCase):
@@ -48,9 +48,12 @@ class HigherDensity(unittest.TestCase):
             for _, end in labels[2:]:
                 self.assertLessEqual(abs(end - scaled(LABELS_RIGHT_EDGE)), 2, labels)
             # Each text wrapped and drawn whole as its font and its label's width lay it out at
-            # this density, in both windows.
-            expected = layouts(15)[15]
+            # this density, in both windows; and every day's reading laid out so fits its labels.
+            every_day = layouts(*range(1, 32))
+            expected = every_day[15]
             self.assertEqual(misplaced_text(ink_over(client, [enlarged, lower]), NAMED_LABELS, expected), [])
+            self.assertEqual({day: cut_off(laid_out, NAMED_LABELS) for day, laid_out in every_day.items()},
+                             dict.fromkeys(range(1, 32), []))
             if SCALE == 2:
                 # Text drawn at the layout's density and enlarged would come in uniform 2x2 blocks.
                 x, y, w, h = box(LABELS[3])
