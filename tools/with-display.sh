@@ -37,7 +37,15 @@ elif [[ ${BRELUNDA_WM:-} == jwm ]]; then
     printf '<JWM><StartupCommand>touch %s/wm-ready</StartupCommand></JWM>\n' "$workdir" >"$workdir/jwmrc"
     jwm -f "$workdir/jwmrc" >"$BRELUNDA_WM_LOG" 2>&1 &
 else
-    openbox --startup "touch $workdir/wm-ready" >"$BRELUNDA_WM_LOG" 2>&1 &
+    # BRELUNDA_WM_TITLE_POINTS gives openbox's title bar a font of that many points: a taller
+    # frame, as another theme or a larger system font gives a user.
+    options=()
+    if [[ -n ${BRELUNDA_WM_TITLE_POINTS:-} ]]; then
+        sed "/<font place=\"\(Active\|Inactive\)Window\">/,/<\/font>/ s|<size>[0-9]*</size>|<size>$BRELUNDA_WM_TITLE_POINTS</size>|" \
+            /etc/xdg/openbox/rc.xml >"$workdir/rc.xml"
+        options=(--config-file "$workdir/rc.xml")
+    fi
+    openbox "${options[@]}" --startup "touch $workdir/wm-ready" >"$BRELUNDA_WM_LOG" 2>&1 &
 fi
 wm_pid=$!
 for _ in $(seq 400); do
