@@ -289,7 +289,16 @@ class Window:
         return run('xprop', '-id', self.id, '_NET_WM_STATE')
 
     def activate(self):
-        run('xdotool', 'windowactivate', '--sync', self.id)
+        """Makes it the active window, asking again when a moment later the window manager has
+        another: under Wine 10 a minimised window restored by openbox is active for an instant,
+        then openbox has none (as with a bare Win32 window), and keys go nowhere."""
+        for _ in range(5):
+            run('xdotool', 'windowactivate', '--sync', self.id)
+            time.sleep(0.05)
+            active = subprocess.run(['xdotool', 'getactivewindow'], capture_output=True, text=True)
+            if active.stdout.strip() == self.id:
+                return
+        fail(f'window {self.id} does not stay active')
 
     def settled(self, timeout=5.0):
         """Waits until the outer rectangle holds still for a while; returns it."""
