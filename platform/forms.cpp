@@ -110,7 +110,7 @@ float twips(int pixels, int dpi) {
 }
 
 int pixelsForPoints(double points, int dpi) {
-    return int(std::lround(points * dpi / 72.0));
+    return int(std::ceil(points * dpi / 72.0 - 0.5));
 }
 
 std::shared_ptr<Form> mainForm() {

@@ -103,6 +103,9 @@ constexpr int layoutDpi = 96;
 constexpr float twipsPerPixel = 15.0f;
 int pixels(double twips, int dpi = layoutDpi);
 float twips(int pixels, int dpi = layoutDpi);
+// A character height halfway between two whole pixels takes the smaller: GDI fits each size's
+// letters to whole pixels, and the larger's outgrow their label (at 144 dpi a 9.75-point verse
+// that fits in two lines at 96 dpi wrapped to four in a label that holds three).
 int pixelsForPoints(double points, int dpi = layoutDpi);
 
 // A top-level window's state and outer size (frame included), in twips. Setting a size raises the

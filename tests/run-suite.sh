@@ -21,8 +21,10 @@ if [[ -n $windows ]]; then
     wine_root=$(mktemp -d)
     trap 'for prefix in "$wine_root"/*; do WINEPREFIX=$prefix wineserver -k; done 2>/dev/null; rm -rf "$wine_root"' EXIT
     # Windows' own colour scheme, as a Windows user has it: Wine's leaves the tooltip background
-    # and the active border white. A second prefix at 192 dots per inch, for the scale scenario.
-    for dpi in 96 192; do
+    # and the active border white. A prefix for each density the scale scenarios run at (100, 125,
+    # 150 and 200 %, a laptop's usual settings), named by its dots per inch; made side by side.
+    made=()
+    for dpi in 96 120 144 192; do (
         export WINEPREFIX=$wine_root/$dpi
         wineboot -i >/dev/null 2>&1
         wine reg add 'HKCU\Control Panel\Colors' /v InfoWindow /d '255 255 225' /f >/dev/null
@@ -30,8 +32,11 @@ if [[ -n $windows ]]; then
         wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
         [[ -z ${BRELUNDA_WINE_WINDOWS:-} ]] || winecfg -v "$BRELUNDA_WINE_WINDOWS" || exit 2
         wineserver -w
+    ) & made+=($!); done
+    for prefix in "${made[@]}"; do
+        wait "$prefix" || { echo "a Wine prefix could not be made" >&2; exit 2; }
     done
-    export WINEPREFIX=$wine_root/96 BRELUNDA_WINEPREFIX_192=$wine_root/192
+    export WINEPREFIX=$wine_root/96 BRELUNDA_WINEPREFIXES=$wine_root
     echo "Wine $(wine --version), prefixes as $(wine cmd /c ver | tr -d '\r' | grep .)"
 fi
 

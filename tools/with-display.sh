@@ -27,13 +27,25 @@ export DISPLAY=":$display"
 
 # The window manager is ready when it has run its start-up command; the root window's WM check
 # alone races. BRELUNDA_WM=i3 gives a tiling one instead of openbox, logging every request it gets
-# to $BRELUNDA_WM_LOG.
+# to $BRELUNDA_WM_LOG; BRELUNDA_WM=jwm one that leaves a window where its program puts it, where
+# openbox centres a dialog its program left unplaced.
 export BRELUNDA_WM_LOG=$workdir/wm.log
 if [[ ${BRELUNDA_WM:-openbox} == i3 ]]; then
     printf 'font pango:monospace 8\nexec touch %s/wm-ready\n' "$workdir" >"$workdir/i3.config"
     i3 -c "$workdir/i3.config" -d all >"$BRELUNDA_WM_LOG" 2>&1 &
+elif [[ ${BRELUNDA_WM:-} == jwm ]]; then
+    printf '<JWM><StartupCommand>touch %s/wm-ready</StartupCommand></JWM>\n' "$workdir" >"$workdir/jwmrc"
+    jwm -f "$workdir/jwmrc" >"$BRELUNDA_WM_LOG" 2>&1 &
 else
-    openbox --startup "touch $workdir/wm-ready" >"$BRELUNDA_WM_LOG" 2>&1 &
+    # BRELUNDA_WM_TITLE_POINTS gives openbox's title bar a font of that many points: a taller
+    # frame, as another theme or a larger system font gives a user.
+    options=()
+    if [[ -n ${BRELUNDA_WM_TITLE_POINTS:-} ]]; then
+        sed "/<font place=\"\(Active\|Inactive\)Window\">/,/<\/font>/ s|<size>[0-9]*</size>|<size>$BRELUNDA_WM_TITLE_POINTS</size>|" \
+            /etc/xdg/openbox/rc.xml >"$workdir/rc.xml"
+        options=(--config-file "$workdir/rc.xml")
+    fi
+    openbox "${options[@]}" --startup "touch $workdir/wm-ready" >"$BRELUNDA_WM_LOG" 2>&1 &
 fi
 wm_pid=$!
 for _ in $(seq 400); do

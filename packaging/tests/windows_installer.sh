@@ -43,7 +43,7 @@ wine msiexec /i "$msi" /qn || fail "msiexec /i failed"
 program="$WINEPREFIX/drive_c/Program Files/Brelunda/Brelunda.exe"
 [[ -f $program ]] || fail "Brelunda.exe is not in Program Files\\Brelunda"
 find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Brelunda.lnk' | grep -q . || fail "no Start menu shortcut"
-(cd "$here/tests/realwindow" && BRELUNDA_BUILD=wine BRELUNDA_PROGRAM=$program \
+(cd "$here/tests/realwindow" && BRELUNDA_BUILD=wine BRELUNDA_PROGRAM=$program BRELUNDA_WIN32_PROBES=$build/tests/win32 \
     /usr/bin/python3 -B test_start.py StartOnADay.test_opensCentredWithTodaysReadingInItsLabels) ||
     fail "the installed program did not start on today's reading"
 wine msiexec /i "$msi" /qn || fail "installing again failed"

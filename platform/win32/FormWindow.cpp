@@ -36,18 +36,20 @@ void registerFace(const EmbeddedFace& embedded) {
     if (!registered[face].empty())
         return;
     for (int id = files[face].first; id < files[face].first + files[face].second; ++id) {
-        const std::span<const std::uint8_t> bytes = resourceBytes(id);
+        // GDI keeps a copy of its own: ours goes once registered.
+        std::vector<std::uint8_t> bytes = smoothedAtEverySize(resourceBytes(id));
         DWORD installed = 0;
-        HANDLE fonts = bytes.empty() ? nullptr
-                                     : AddFontMemResourceEx(const_cast<std::uint8_t*>(bytes.data()),
-                                                            DWORD(bytes.size()), nullptr, &installed);
+        HANDLE fonts = bytes.empty()
+                           ? nullptr
+                           : AddFontMemResourceEx(bytes.data(), DWORD(bytes.size()), nullptr, &installed);
         if (!fonts)
             raiseFileNotFound(embedded.family);
         registered[face].emplace_back(fonts);
     }
 }
 
-// The embedded face standing in for the one a layout names, its character height at the dpi.
+} // namespace
+
 OwnedFont makeFont(const FontDescription& font, int dpi) {
     const EmbeddedFace* embedded = embeddedFaceFor(font.face);
     if (!embedded)
@@ -70,6 +72,7 @@ OwnedFont makeFont(const FontDescription& font, int dpi) {
     return made;
 }
 
+namespace {
 OwnedIcon loadIcon(std::string_view name, int metric) {
     const int size = systemMetric(metric);
     OwnedIcon icon(static_cast<HICON>(

@@ -15,6 +15,9 @@ namespace forms::win32 {
 
 class LabelCollection;
 
+// The embedded face standing in for the one a layout names, its character height at the dpi.
+OwnedFont makeFont(const FontDescription& font, int dpi);
+
 // The background picture at a window's dpi, as a packed DIB: where the executable holds it at the
 // layout's dpi, or enlarged once for another.
 struct Picture {

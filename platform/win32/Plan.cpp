@@ -3,6 +3,7 @@
 #include "platform/forms.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace forms::win32 {
 
@@ -71,6 +72,63 @@ std::vector<std::uint32_t> enlarged(std::span<const std::uint32_t> pixels, int w
         }
     }
     return result;
+}
+
+namespace {
+std::uint32_t bigEndian(const std::uint8_t* at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = value << 8 | at[i];
+    return value;
+}
+
+void putBigEndian(std::uint8_t* at, std::uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i, value >>= 8)
+        at[i] = std::uint8_t(value);
+}
+
+constexpr std::uint32_t smoothed = 0x0002; // GASP_DOGRAY
+
+// The sum of the bytes as 32-bit big-endian words, the last one padded with zeros.
+std::uint32_t checksum(std::span<const std::uint8_t> bytes) {
+    std::uint32_t sum = 0;
+    for (std::size_t at = 0; at < bytes.size(); at += 4) {
+        std::uint8_t word[4] = {};
+        std::copy_n(bytes.begin() + std::ptrdiff_t(at), std::min<std::size_t>(4, bytes.size() - at), word);
+        sum += bigEndian(word, 4);
+    }
+    return sum;
+}
+} // namespace
+
+std::vector<std::uint8_t> smoothedAtEverySize(std::span<const std::uint8_t> font) {
+    std::vector<std::uint8_t> bytes(font.begin(), font.end());
+    // The table directory: 12 bytes, then 16 for each table (tag, checksum, offset, length).
+    const auto entry = [&](std::string_view tag) -> std::uint8_t* {
+        const std::size_t tables = bytes.size() >= 12 ? bigEndian(&bytes[4], 2) : 0;
+        for (std::size_t at = 12; at < 12 + 16 * tables && at + 16 <= bytes.size(); at += 16) {
+            if (std::equal(tag.begin(), tag.end(), &bytes[at]))
+                return &bytes[at];
+        }
+        return nullptr;
+    };
+    std::uint8_t* const gasp = entry("gasp");
+    std::uint8_t* const head = entry("head");
+    const std::size_t start = gasp ? bigEndian(gasp + 8, 4) : 0, length = gasp ? bigEndian(gasp + 12, 4) : 0;
+    const std::size_t adjustment = head ? bigEndian(head + 8, 4) + 8 : 0; // head.checkSumAdjustment
+    if (!gasp || !head || length < 4 || start + length > bytes.size() || adjustment + 4 > bytes.size())
+        return bytes;
+    // Version, number of ranges, then each range's largest size and its behaviour flags.
+    const std::size_t ranges = std::min<std::size_t>(bigEndian(&bytes[start + 2], 2), (length - 4) / 4);
+    for (std::size_t range = 0; range < ranges; ++range) {
+        std::uint8_t* const flags = &bytes[start + 4 + 4 * range + 2];
+        putBigEndian(flags, bigEndian(flags, 2) | smoothed, 2);
+    }
+    putBigEndian(gasp + 4, checksum({&bytes[start], length}), 4);
+    // The whole file sums to a fixed number by the adjustment, counted as 0.
+    putBigEndian(&bytes[adjustment], 0, 4);
+    putBigEndian(&bytes[adjustment], 0xB1B0AFBAu - checksum(bytes), 4);
+    return bytes;
 }
 
 } // namespace forms::win32

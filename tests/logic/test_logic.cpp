@@ -212,7 +212,8 @@ private slots:
 
     // Layout units in whole pixels: 7015 twips is 467 2/3 pixels, read back as 7020 (7012.5 at
     // 192 dpi) and then the same pixels again, so the size rule's nesting ends; font points at
-    // 96 dpi give the character heights the layouts were made for, doubled at 192.
+    // 96 dpi give the character heights the layouts were made for, doubled at 192, the nearest
+    // whole pixels at 120 and the smaller of two equally near at 144.
     void layoutUnits_inWholePixels() {
         for (const auto& [twips, dpi, pixels, readBack] :
              {std::tuple{7015.f, 96, 468, 7020.f}, {7015.f, 192, 935, 7012.5f}, {5355.f, 144, 536, 5360.f}}) {
@@ -220,7 +221,8 @@ private slots:
             QCOMPARE(forms::twips(pixels, dpi), readBack);
             QCOMPARE(forms::pixels(readBack, dpi), pixels);
         }
-        for (const auto& [points, dpi, pixels] : {std::tuple{20.25, 96, 27}, {8.25, 96, 11}, {9.75, 192, 26}})
+        for (const auto& [points, dpi, pixels] :
+             {std::tuple{20.25, 96, 27}, {8.25, 96, 11}, {9.75, 192, 26}, {11.25, 120, 19}, {9.75, 144, 19}})
             QCOMPARE(forms::pixelsForPoints(points, dpi), pixels);
     }
 };

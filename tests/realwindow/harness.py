@@ -18,16 +18,29 @@ import numpy
 BUILD = os.environ.get('BRELUNDA_BUILD', 'linux')
 PROGRAM = os.environ.get('BRELUNDA_PROGRAM', '')
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
-SCALE = int(os.environ.get('BRELUNDA_SCALE', '1'))
+# The density the build runs at, as a factor of the layout's 96 dots per inch: 1.25 is 120 dpi.
+SCALE = float(os.environ.get('BRELUNDA_SCALE', '1'))
+DPI = round(96 * SCALE)
 
-MAIN_OUTER, ABOUT_OUTER = (610 * SCALE, 468 * SCALE), (346 * SCALE, 357 * SCALE)
+
+def scaled(pixels):
+    """A length of the layout at the build's density, rounded to whole pixels as the builds round it."""
+    return int(pixels * SCALE + 0.5)
+
+
+MAIN_OUTER, ABOUT_OUTER = (scaled(610), scaled(468)), (scaled(346), scaled(357))
 # L1..L4 in the client area's pixels at the layout's scale.
 LABELS = [(120, 16, 441, 33), (120, 56, 441, 33), (120, 96, 441, 49), (56, 152, 505, 257)]
+NAMED_LABELS = dict(zip(('L1', 'L2', 'L3', 'L4'), LABELS))
+# The About window's labels by name, and its two rules, in its client area's pixels.
+ABOUT_LABELS = {'Label1': (32, 8, 289, 33), 'Label2(0)': (32, 56, 97, 17), 'Label2(1)': (32, 72, 185, 17),
+                'Label3(0)': (192, 96, 137, 17), 'Label3(1)': (104, 112, 225, 17), 'Label3(2)': (32, 168, 297, 65),
+                'Label4': (8, 248, 313, 65)}
+DARK_RULE, LIGHT_RULE = (32, 87, 296, 2), (31, 90, 299, 1)
 LABELS_RIGHT_EDGE = 561
-# Under Wine the X window is the client area with the menu bar; the window's Win32 frame (border,
-# and caption over it) lies around it, drawn by the window manager instead: left, top, right,
-# bottom in pixels, by scale.
-WIN32_FRAME = {1: (4, 23, 4, 4), 2: (5, 42, 5, 5)}
+# Wine at another density runs in a prefix of that many dots per inch (tests/run-suite.sh).
+WINE_ENVIRONMENT = {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREFIXES', ''), str(DPI))} \
+    if BUILD == 'wine' and SCALE != 1 else {}
 
 
 def run(*command, timeout=20):
@@ -81,40 +94,160 @@ def differing(a, b, tolerance=8):
     return int((numpy.abs(a - b) > tolerance).any(axis=2).sum()) if a.shape == b.shape else a.size + 1
 
 
-def picture(scale=1):
-    """The background picture as shipped, decoded as the program's build decodes it, enlarged
-    smoothly at a scale."""
+def picture(scale=1, lower=0.0):
+    """The background picture as shipped, decoded as the program's build decodes it. At a scale,
+    enlarged smoothly: each pixel blended from the four nearest of the original by their distance,
+    as both builds do; placed lower by a fraction of a pixel when asked."""
     path = os.path.join(SOURCE, 'ui', 'assets', 'background.jpg')
-    size = ['-filter', 'Triangle', '-resize', f'{scale * 100}%'] if scale > 1 else []
-    raw = subprocess.run(['convert', path, *size, '-depth', '8', 'rgb:-'], capture_output=True,
-                         check=True).stdout
-    return numpy.frombuffer(raw, numpy.uint8).reshape(424 * scale, 603 * scale, 3).astype(numpy.int16)
+    raw = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], capture_output=True, check=True).stdout
+    original = numpy.frombuffer(raw, numpy.uint8).reshape(424, 603, 3).astype(numpy.int16)
+    if scale == 1 and not lower:
+        return original
+
+    def places(size, shift):
+        """For each pixel of the result, the two of the original it lies between and the second's weight."""
+        enlarged = int(size * scale + 0.5)
+        at = numpy.clip((numpy.arange(enlarged) + 0.5 - shift) * size / enlarged - 0.5, 0, size - 1)
+        first = at.astype(int)
+        return first, numpy.minimum(first + 1, size - 1), at - first
+    top, bottom, down = places(424, lower)
+    left, right, across = places(603, 0)
+    rows = original[top] * (1 - down)[:, None, None] + original[bottom] * down[:, None, None]
+    blended = rows[:, left] * (1 - across)[None, :, None] + rows[:, right] * across[None, :, None]
+    return (blended + 0.5).astype(numpy.int16)
 
 
-def label_ink(client, behind, labels, scale=1):
-    """Where the client area differs from the picture: that is text, and it belongs inside the
-    labels. Returns (pixels outside every label, pixels inside that are not green, per label its
-    pixel count and one past its rightmost column)."""
-    height, width = min(client.shape[0], behind.shape[0]), min(client.shape[1], behind.shape[1])
-    shown = client[:height, :width]
-    ink = numpy.abs(shown - behind[:height, :width]).sum(axis=2) >= 60
-    inside = numpy.zeros(ink.shape, bool)
+def box(label):
+    """A rectangle of the layout (x, y, width, height) at the build's density."""
+    return tuple(scaled(v) for v in label)
+
+
+def win32_probe(name, *arguments):
+    """A probe's output, run under the same Wine as the program."""
+    command = ['wine', os.path.join(os.environ['BRELUNDA_WIN32_PROBES'], name), *arguments]
+    done = subprocess.run(command, capture_output=True, text=True, timeout=30, env=dict(os.environ, **WINE_ENVIRONMENT))
+    return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
+
+
+def ink_over(client, behind):
+    """Where the client area differs from the picture, or from each of several pictures the build
+    may have drawn: there is text. As tall and wide as both."""
+    behind = behind if isinstance(behind, list) else [behind]
+    height = min(client.shape[0], *(picture.shape[0] for picture in behind))
+    width = min(client.shape[1], *(picture.shape[1] for picture in behind))
+    return numpy.min([numpy.abs(client[:height, :width] - picture[:height, :width]).sum(axis=2)
+                      for picture in behind], axis=0) >= 60
+
+
+def label_ink(client, behind, labels):
+    """The text over the picture (ink_over), which belongs inside the labels. Returns (pixels
+    outside every label, pixels inside that are not green, per label its pixel count and one past
+    its rightmost column). The outermost pixels of the client area are not counted outside: a
+    picture placed between two pixels shares them with what lies next to it."""
+    ink = ink_over(client, behind)
+    shown = client[:ink.shape[0], :ink.shape[1]]
+    inside, interior = numpy.zeros(ink.shape, bool), numpy.zeros(ink.shape, bool)
+    interior[1:-1, 1:-1] = True
     per_label = []
-    for x, y, w, h in ((v * scale for v in label) for label in labels):
-        box = ink[y:y + h, x:x + w]
+    for x, y, w, h in (box(label) for label in labels):
+        area = ink[y:y + h, x:x + w]
         inside[y:y + h, x:x + w] = True
-        columns = numpy.nonzero(box.any(axis=0))[0]
-        per_label.append((int(box.sum()), x + int(columns[-1]) + 1 if columns.size else 0))
+        columns = numpy.nonzero(area.any(axis=0))[0]
+        per_label.append((int(area.sum()), x + int(columns[-1]) + 1 if columns.size else 0))
     red, green, blue = shown[..., 0], shown[..., 1], shown[..., 2]
     not_green = ink & inside & ((green < red) | (green < blue))
-    return int((ink & ~inside).sum()), int(not_green.sum()), per_label
+    return int((ink & ~inside & interior).sum()), int(not_green.sum()), per_label
+
+
+def layouts(*days):
+    """How each label's text lays out at the build's density on those days, worked out from the
+    window descriptions alone by the build's layout probe (GDI's wrapping under Wine, the fit
+    report's measure for Qt): {day: {name: ((left, right) of its ink or None, [(top, bottom) of
+    each line's ink])}}, in screen pixels from the label's top left corner, bottoms and rights one
+    past."""
+    days = [str(day) for day in days]
+    if BUILD == 'wine':
+        output, factor = win32_probe('layout_probe.exe', str(DPI), *days), 1
+    else:
+        scale = {'QT_SCALE_FACTOR': f'{SCALE:g}'} if SCALE != 1 else {}
+        done = subprocess.run([os.environ['BRELUNDA_LAYOUT_PROBE'], *days], capture_output=True, text=True,
+                              timeout=60, env=dict(os.environ, QT_QPA_PLATFORM='offscreen', **scale))
+        output, factor = done.stdout if done.returncode == 0 else fail(f'layout probe: {done.stderr}'), SCALE
+    found = {}
+    for line in output.splitlines():
+        day, name, _, left, right, *rows = line.split()
+        columns = None if left == '-' else (int(left), int(right))
+        found.setdefault(int(day), {})[name] = columns, [tuple(float(n) * factor for n in row.split(':')) for row in rows]
+    return found
+
+
+def about_ink(about):
+    """Where the About window's client area differs from its background colour, the rules left out:
+    there is its text."""
+    x, y, width, height = about.client()
+    client = screenshot()[y:y + height, x:x + width]
+    colours, counts = numpy.unique(client.reshape(-1, 3), axis=0, return_counts=True)
+    ink = numpy.abs(client - colours[counts.argmax()]).sum(axis=2) >= 60
+    for left, top, w, h in map(box, (DARK_RULE, LIGHT_RULE)):
+        ink[top:top + h, left:left + w] = False
+    return ink
+
+
+# How far apart a label's text on the screen and in its layout may lie: to the pixel under Wine,
+# where the probe draws with GDI itself; for Qt, the font's outlines against its rendering at the
+# scale.
+LAYOUT_TOLERANCE = 1 if BUILD == 'wine' else 1 + SCALE
+
+
+def misplaced_text(ink, labels, expected):
+    """The labels whose text the screen shows laid out otherwise than expected (layouts()): another
+    number of lines, its ink's first or last row or column further than the tolerance from where
+    the layout puts them, or ink between its lines. Each as (name, (lines, top, bottom, left,
+    right) seen, the same expected). labels: every label of the window by name, in the
+    description's order; where two boxes overlap (by a row or two, below the earlier's text, where
+    the later's starts), the ink is the later's. What lies outside a label's box is not expected
+    to show."""
+    ours = numpy.zeros(ink.shape, int)
+    for number, label in enumerate(labels.values(), 1):
+        x, y, w, h = box(label)
+        ours[y:y + h, x:x + w] = number
+    wrong = []
+    for number, (name, label) in enumerate(labels.items(), 1):
+        x, y, w, h = box(label)
+        area = ink[y:y + h, x:x + w] & (ours[y:y + h, x:x + w] == number)
+        columns, lines = expected[name]
+        lines = [(max(top, 0), min(bottom, h)) for top, bottom in lines if top < h]
+        rows, inked = numpy.nonzero(area.any(axis=1))[0], numpy.nonzero(area.any(axis=0))[0]
+        seen = sum(((rows >= int(top)) & (rows < bottom)).any() for top, bottom in lines)
+        between = sum(not any(top - LAYOUT_TOLERANCE <= row < bottom + LAYOUT_TOLERANCE for top, bottom in lines)
+                      for row in rows)
+        measured = (seen, rows[0], rows[-1] + 1, inked[0], inked[-1] + 1) if rows.size else (0,) * 5
+        wanted = (len(lines), lines[0][0], lines[-1][1], *(columns or measured[3:]))
+        if between or measured[0] != wanted[0] or any(abs(a - b) > LAYOUT_TOLERANCE
+                                                      for a, b in zip(measured[1:], wanted[1:])):
+            wrong.append((name, tuple(int(v) for v in measured), tuple(round(v, 1) for v in wanted)))
+    return wrong
+
+
+def cut_off(laid_out, labels):
+    """The texts of a day's layouts() that reach outside their labels' boxes, by name: a line's ink
+    below the box, or further beyond its sides than the tolerance (an italic letter's slant may
+    pass its advance by a pixel of smoothing)."""
+    cut = []
+    for name, label in labels.items():
+        _, _, width, height = box(label)
+        columns, lines = laid_out[name]
+        if lines[-1][1] > height or (columns and (columns[0] < -LAYOUT_TOLERANCE or columns[1] > width + LAYOUT_TOLERANCE)):
+            cut.append(name)
+    return cut
 
 
 class Window:
     """A top-level window of the program, measured from outside."""
 
-    def __init__(self, id):
-        self.id = id
+    def __init__(self, id, title):
+        self.id, self.title = id, title
+        self.win32_frame = None
 
     def client(self):
         """The X window's rectangle on the screen: x, y, width, height."""
@@ -126,10 +259,18 @@ class Window:
         extents = re.search(r'= (\d+), (\d+), (\d+), (\d+)', run('xprop', '-id', self.id, '_NET_FRAME_EXTENTS'))
         return extents and tuple(int(extents[i]) for i in (1, 3, 2, 4))
 
+    def frame(self):
+        """Under Wine the X window is the client area with the menu bar; the window's Win32 frame
+        (borders, and the caption over them) lies around it, drawn by the window manager instead.
+        Its left, top, right and bottom in pixels, as the Wine that runs the window lays it out."""
+        if self.win32_frame is None:
+            self.win32_frame = tuple(int(n) for n in win32_probe('frame_probe.exe', self.title).split())
+        return self.win32_frame
+
     def decorated(self, win32=False):
         """The X window with the window manager's frame: where its title bar and borders are; or
         with the Win32 frame, which under Wine the window manager draws its own in place of."""
-        (x, y, width, height), frame = self.client(), WIN32_FRAME[SCALE] if win32 else self.extents()
+        (x, y, width, height), frame = self.client(), self.frame() if win32 else self.extents()
         left, top, right, bottom = frame or (0, 0, 0, 0)
         return x - left, y - top, width + left + right, height + top + bottom
 
@@ -148,7 +289,16 @@ class Window:
         return run('xprop', '-id', self.id, '_NET_WM_STATE')
 
     def activate(self):
-        run('xdotool', 'windowactivate', '--sync', self.id)
+        """Makes it the active window, asking again when a moment later the window manager has
+        another: under Wine 10 a minimised window restored by openbox is active for an instant,
+        then openbox has none (as with a bare Win32 window), and keys go nowhere."""
+        for _ in range(5):
+            run('xdotool', 'windowactivate', '--sync', self.id)
+            time.sleep(0.05)
+            active = subprocess.run(['xdotool', 'getactivewindow'], capture_output=True, text=True)
+            if active.stdout.strip() == self.id:
+                return
+        fail(f'window {self.id} does not stay active')
 
     def settled(self, timeout=5.0):
         """Waits until the outer rectangle holds still for a while; returns it."""
@@ -175,10 +325,8 @@ class Program:
             env.update(LD_PRELOAD=library, FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00',
                        FAKETIME_DONT_FAKE_MONOTONIC='1', NO_FAKE_STAT='1')
         env.pop('QT_QPA_PLATFORM', None)
-        if SCALE > 1:
-            # Qt scales by a factor; Wine by the prefix's dots per inch (tests/run-suite.sh).
-            env.update({'QT_SCALE_FACTOR': str(SCALE)} if BUILD == 'linux' else
-                       {'WINEPREFIX': os.environ['BRELUNDA_WINEPREFIX_192']})
+        # Qt scales by a factor; Wine by the prefix's dots per inch.
+        env.update({'QT_SCALE_FACTOR': f'{SCALE:g}'} if BUILD == 'linux' and SCALE != 1 else WINE_ENVIRONMENT)
         command = command or [PROGRAM]
         self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
@@ -200,7 +348,7 @@ class Program:
     def windows(self, title):
         found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.pid),
                                 '--name', f'^{title}$'], capture_output=True, text=True)
-        return [Window(id) for id in found.stdout.split()]
+        return [Window(id, title) for id in found.stdout.split()]
 
     def window(self, title, timeout=15, framed=True):
         """The visible window with that title, once the window manager has framed it."""
@@ -225,7 +373,7 @@ class MainWindow(Program):
 
     def locate(self):
         """The picture's corner is free of text, so it tells where the client area starts."""
-        corner = picture(SCALE)[:40 * SCALE, :100 * SCALE]
+        corner = picture(SCALE)[:scaled(40), :scaled(100)]
 
         # Enlarged, it is found loosely: how closely it matches is for the scale's own test to judge.
         tolerance, allowed = (2, 0) if SCALE == 1 else (40, corner.size // 30)
@@ -234,7 +382,7 @@ class MainWindow(Program):
             x, y, width, height = self.main.client()
             shot = screenshot()
             misses = [differing(shot[y + dy:y + dy + corner.shape[0], x:x + corner.shape[1]], corner, tolerance)
-                      for dy in range(60 * SCALE)]
+                      for dy in range(scaled(60))]
             dy = min(range(len(misses)), key=misses.__getitem__)
             return (x, y, width, height, dy) if misses[dy] <= allowed else None
         x, y, width, height, self.menu_height = wait_for(found, 5) or fail("no picture at the client area's corner")

@@ -6,13 +6,8 @@ import unittest
 
 import numpy
 
-from harness import (ABOUT_OUTER, MainWindow, choose, click, differing, key, main, places_from_first_show, reference, run,
-                     screenshot, wait_for)
-
-# The labels' boxes and the two rules, in the About window's client pixels.
-LABELS = [(32, 8, 289, 33), (32, 56, 97, 17), (32, 72, 185, 17), (192, 96, 137, 17), (104, 112, 225, 17),
-          (32, 168, 297, 65), (8, 248, 313, 65)]
-DARK_RULE, LIGHT_RULE = (32, 87, 296, 2), (31, 90, 299, 1)
+from harness import (ABOUT_LABELS, ABOUT_OUTER, DARK_RULE, LIGHT_RULE, MainWindow, about_ink, choose, click, differing,
+                     key, layouts, main, misplaced_text, places_from_first_show, reference, run, screenshot, wait_for)
 
 
 class AboutWindow(unittest.TestCase):
@@ -76,13 +71,15 @@ class AboutWindow(unittest.TestCase):
                 self.assertTrue(((low <= grey[top:top + h, left:left + w]) & (grey[top:top + h, left:left + w] < high)).all())
             # Around the rules, a pixel beyond them included, nothing but the background.
             self.assertFalse((ink[86:92, 30:331] & ~rules[86:92, 30:331]).any())
-            for left, top, w, h in LABELS:
+            for left, top, w, h in ABOUT_LABELS.values():
                 boxes[top:top + h, left:left + w] = True
                 self.assertGreater(ink[top:top + h, left:left + w].sum(), 30, (left, top))
             self.assertEqual(int((ink & ~boxes & ~rules).sum()), 0)
             text = client[ink & boxes & ~rules]
             # Olive and light olive: red and green alike, blue below them.
             self.assertTrue((numpy.abs(text[:, 0] - text[:, 1]) <= 8).all() and (text[:, 2] <= text[:, 1]).all())
+            # Each credit in as many lines, as high and as wide as its font and width lay it out.
+            self.assertEqual(misplaced_text(about_ink(about), ABOUT_LABELS, layouts(15)[15]), [])
 
 
 if __name__ == '__main__':

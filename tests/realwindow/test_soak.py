@@ -70,8 +70,11 @@ class Soak(unittest.TestCase):
             if BUILD == 'linux':  # Brelunda.exe's would go to the Wine prefix's registry and AppData
                 self.assertEqual(os.listdir(home.name), [])
         print(f'{EVENTS} events, {len(seen)} days seen; resident memory grew {grown} kB after event {baseline_at}')
+        # Wine holds a copy of the window's pixels from a resize to the next event, and from a
+        # restore to the next resize (Wine 10): one may be held at the end and not at the baseline.
+        held = MAIN_OUTER[0] * MAIN_OUTER[1] * 4 // 1024 if BUILD == 'wine' else 0
         # The sanitizers keep freed memory in quarantine; LeakSanitizer checks for leaks instead.
-        self.assertTrue(grown < 1024 or os.environ.get('BRELUNDA_SANITIZED') == 'ON', grown)
+        self.assertTrue(grown < 1024 + held or os.environ.get('BRELUNDA_SANITIZED') == 'ON', grown)
 
 
 if __name__ == '__main__':

@@ -41,6 +41,7 @@ QString withoutLineEnd(QString line) {
 // bottom plus the font's leading, and is as tall as the font's ascent and descent together.
 struct Layout {
     QStringList lines;
+    QList<qreal> tops;
     int whole = 0; // lines, from the top, whose box lies inside
     qreal height = 0;
 };
@@ -70,6 +71,7 @@ Layout layOut(const QFont& font, QSize box, const QString& drawn) {
         if (inside && result.whole == result.lines.size())
             ++result.whole;
         result.lines << withoutLineEnd(drawn.mid(line.textStart(), line.textLength()));
+        result.tops << top;
     }
     layout.endLayout();
     result.height = bottom;
@@ -124,6 +126,7 @@ Fit measure(const QFont& font, QSize box, const QString& text) {
     Layout layout = layOut(font, box, asDrawn(text));
     Fit fit;
     fit.lines = std::move(layout.lines);
+    fit.tops = std::move(layout.tops);
     fit.shown = layout.whole;
     fit.height = layout.height;
     fit.capacity = capacityOf(font, box);

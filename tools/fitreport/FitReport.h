@@ -28,6 +28,7 @@ struct Fit {
     int shown = 0;      // leading lines that are entirely inside the box
     int capacity = 0;   // lines of this font the box holds entirely
     qreal height = 0;   // pixels the whole text needs, top of the first line to bottom of the last
+    QList<qreal> tops;  // where each line's box starts, in pixels from the top of the text
     bool byInk = false; // judged by its letters, the box being shorter than a line
 
     int lineCount() const { return int(lines.size()); }

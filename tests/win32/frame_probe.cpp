@@ -1,0 +1,45 @@
+// Tells how much of a window Windows keeps outside what an X window manager shows of it under Wine:
+// the borders and caption that the window's own style gives it at its dpi, as left, top, right and
+// bottom pixels. The window manager draws its own frame there instead, so a test adds these to the
+// X window to get the window's outer size as the program set it. Asked of the Wine that runs the
+// window, not remembered: Wine 10's caption is taller than Wine 8's.
+//   frame_probe TITLE
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+// The shown window with that title: one of a program just killed may linger, hidden, a moment.
+HWND shown(const char* title) {
+    struct Search {
+        const char* title;
+        HWND found;
+    } search{title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) {
+            auto& wanted = *reinterpret_cast<Search*>(parameter);
+            char text[256] = {};
+            GetWindowTextA(window, text, sizeof text);
+            if (IsWindowVisible(window) && lstrcmpA(text, wanted.title) == 0)
+                wanted.found = window;
+            return wanted.found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    HWND window = argc > 1 ? shown(argv[1]) : nullptr;
+    const UINT dpi = window ? GetDpiForWindow(window) : 0;
+    if (!dpi)
+        return 1;
+    // The menu bar lies inside the X window: it is left out.
+    RECT frame{};
+    if (!AdjustWindowRectExForDpi(&frame, DWORD(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                                  DWORD(GetWindowLongW(window, GWL_EXSTYLE)), dpi))
+        return 1;
+    std::printf("%ld %ld %ld %ld\n", -frame.left, -frame.top, frame.right, frame.bottom);
+    return 0;
+}
