@@ -5,6 +5,11 @@
 // window, not remembered: Wine 10's caption is taller than Wine 8's.
 //   frame_probe TITLE
 
+// Run under Wine only, it asks Windows 10's functions directly, whatever Windows the build is for.
+#undef _WIN32_WINNT
+#undef WINVER
+#define _WIN32_WINNT 0x0A00
+#define WINVER 0x0A00
 #include <windows.h>
 
 #include <cstdio>
