@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -139,6 +140,46 @@ protected:
 
 private:
     QColor colour_;
+};
+
+// The menu bar, acting on the Alt key only as it is pressed and released. While a screen reader
+// listens to the keys, Qt holds each key back until the screen reader has let it through, then
+// delivers it a second time, and the bar, watching the whole application while Alt is down, sees
+// both. It tells Alt tapped alone by a release of Alt with no other key since its press; the
+// second delivery of Alt+P lacks the letter, taken as an access key at once, so the bar took it
+// for a tap and stayed in keyboard mode, where Down opens "Arquivo" and Enter chooses "Sair". A
+// real tap, seen twice, was undone by its own echo. The second Alt press comes with a check for
+// shortcuts that sets the bar waiting for a tap again, before the press itself is seen: after an
+// access key, that wait is ended at once.
+class MenuBar : public QMenuBar {
+public:
+    using QMenuBar::QMenuBar;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::Shortcut)
+            accessKeyUsed_ = true;
+        return QMenuBar::event(event);
+    }
+
+    // The bar watches its window's events, and the whole application's once Alt is down.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const bool alt = (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+                         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Alt;
+        if (alt && event->spontaneous() && event->type() == QEvent::KeyPress)
+            accessKeyUsed_ = false;
+        if (!alt || event->spontaneous())
+            return QMenuBar::eventFilter(watched, event);
+        if (accessKeyUsed_) {
+            // What else ends the bar's wait for a tap: a click, another key, a change of window.
+            QEvent ended(QEvent::ActivationChange);
+            QMenuBar::eventFilter(watched, &ended);
+        }
+        return false;
+    }
+
+private:
+    bool accessKeyUsed_ = false;
 };
 
 // What a screen reader is told a window is: a plain widget would be a nameless pane to it, and
@@ -277,7 +318,7 @@ FormWindow::FormWindow(const FormDescription& description)
     client_ = new ClientArea(description, this);
     layout->addWidget(client_);
     if (!description.menu.empty()) {
-        menuBar_ = new QMenuBar(this);
+        menuBar_ = new MenuBar(this);
         menuBar_->setObjectName(QStringLiteral("menuBar"));
         layout->setMenuBar(menuBar_);
     }

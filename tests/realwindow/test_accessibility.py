@@ -1,14 +1,17 @@
 """What a screen reader finds in the program: the window's name, the four labels with the day's
 texts, and a step's new texts. Read over AT-SPI as Orca reads it, in a D-Bus session of the
 test's own, where the menu with captions, access keys and enabled states, each step announced,
-and the About window as a modal dialog with its credits are read too; for Brelunda.exe, through
-MSAA by a probe under Wine."""
+and the About window as a modal dialog with its credits are read too, and the access keys are
+tried with a screen reader's key listener present; for Brelunda.exe, through MSAA by a probe
+under Wine."""
 
 import os
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 from harness import BUILD, MainWindow, key, main, readings, run, wait_for
@@ -30,6 +33,19 @@ if BUILD == 'linux':
     import pyatspi
 
 AT_SPI = unittest.skipUnless(BUILD == 'linux', 'read over AT-SPI')
+
+# A screen reader's key listener, as slow to answer as one that speaks: synchronous, so Qt holds
+# each key back until it has answered. It says which keys it heard.
+KEY_LISTENER = """
+import time, pyatspi
+def heard(event):
+    time.sleep(0.02)
+    print(event.type == pyatspi.KEY_RELEASED_EVENT and 'release' or 'press', event.event_string, flush=True)
+    return False
+pyatspi.Registry.registerKeystrokeListener(heard, mask=list(range(256)), synchronous=True)
+print('listening', flush=True)
+pyatspi.Registry.start()
+"""
 
 
 def pump():
@@ -120,6 +136,24 @@ class ScreenReader(unittest.TestCase):
             pump()
             return {labels.index(source): name for source, name in self.events if source in labels}
         self.assertEqual(wait_for(lambda: announced() == changed and announced(), 3), changed)
+
+    @AT_SPI
+    def test_accessKeyLeavesTheBarAlone_withAKeyListener(self):
+        # Unbuffered, so that a line not yet read is still waiting in the pipe for select().
+        listener = subprocess.Popen([sys.executable, '-c', KEY_LISTENER], stdout=subprocess.PIPE, bufsize=0)
+        self.addCleanup(lambda: listener.kill() or listener.communicate())
+        self.assertEqual(listener.stdout.readline().split(), [b'listening'])
+        days = readings()
+        for step, day in (('alt+p', 16), ('alt+n', 15)):
+            key(step)
+            self.assertTrue(wait_for(lambda: self.read()[1] == days[day], 3), self.read())
+            # Qt hands the keys on once the listener has let them through, the letter's release last.
+            self.assertTrue(wait_for(lambda: select.select([listener.stdout], [], [], 0)[0] and
+                                     listener.stdout.readline().split() == [b'release', step[-1].encode()], 3))
+            time.sleep(0.1)
+            # In the bar's keyboard mode Down would open "Arquivo", and Enter choose "&Sair".
+            key('Down', 'Return')
+            self.assertFalse(wait_for(lambda: self.program.process.poll() is not None, 1.5), 'the program ended')
 
     @AT_SPI
     def test_aboutIsAModalDialogWithItsCredits(self):
