@@ -288,6 +288,7 @@ public:
     void setWidth(float size) override {
         window_.requestOuter(QSize(pixels(size), window_.outerGeometry().height()));
     }
+    void readingChanged() override {}
 
 private:
     FormWindow& window_;

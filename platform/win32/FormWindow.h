@@ -57,6 +57,7 @@ private:
     float width() const override;
     void setHeight(float twips) override;
     void setWidth(float twips) override;
+    void readingChanged() override {}
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     OwnedMenu buildMenu();
