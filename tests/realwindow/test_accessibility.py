@@ -6,6 +6,7 @@ with a screen reader's key listener present; for Brelunda.exe, through MSAA by a
 Wine."""
 
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -46,6 +47,35 @@ pyatspi.Registry.registerKeystrokeListener(heard, mask=list(range(256)), synchro
 print('listening', flush=True)
 pyatspi.Registry.start()
 """
+
+# Orca with no speech server writes each utterance it would speak to its debug log: SPEECH OUTPUT:
+# and the text in quotes, lines after the first indented as far as the text starts.
+ORCA_SETTINGS = """
+import orca.debug, orca.settings
+orca.settings.speechServerFactory = None
+orca.settings.speechFactoryModules = []
+orca.settings.enableBraille = False
+if orca.debug.debugFile:
+    orca.debug.debugFile.reconfigure(line_buffering=True)
+"""
+
+
+def utterances(log, start=0):
+    """What Orca said, from a byte offset of its log on."""
+    with open(log, 'rb') as source:
+        source.seek(start)
+        lines = source.read().decode(errors='replace').splitlines()
+    said, current = [], None
+    for line in lines:
+        if current is None:
+            _, found, first = line.partition("SPEECH OUTPUT: '")
+            current = [first] if found else None
+        else:
+            current.append(line[18:])
+        if current and re.search(r"'\s*(\{.*\})?$", current[-1]):
+            said.append(re.sub(r"'\s*(\{.*\})?$", '', '\n'.join(current)))
+            current = None
+    return said
 
 
 def pump():
@@ -159,6 +189,62 @@ class ScreenReader(unittest.TestCase):
         # Every credit, short ones too, in the order they are laid out, as one text.
         self.assertEqual([label.name for label in find(dialog[0], pyatspi.ROLE_LABEL)], ['\n'.join(credits())])
         self.assertEqual(len(find(dialog[0], pyatspi.ROLE_SEPARATOR)), 2)
+
+
+@AT_SPI
+class Orca(unittest.TestCase):
+    """What a blind user hears: the day's reading at start and after each step, every text of the
+    About window as it opens, and neither a command's name nor the menu left open."""
+
+    def setUp(self):
+        work = tempfile.mkdtemp(prefix='brelunda-orca-')
+        self.addCleanup(shutil.rmtree, work, ignore_errors=True)
+        with open(os.path.join(work, 'orca-customizations.py'), 'w') as settings:
+            settings.write(ORCA_SETTINGS)
+        self.log = os.path.join(work, 'orca.log')
+        # Orca ends every other Orca of the user: in a process namespace of its own where one
+        # can be made, it ends only its own. (A chroot's run has a namespace already.)
+        alone = ['unshare', '--pid', '--fork', '--mount-proc', '--kill-child']
+        if subprocess.run([*alone, 'true'], stderr=subprocess.DEVNULL).returncode != 0:
+            alone = []
+        orca = subprocess.Popen([*alone, 'orca', *(['--replace'] if alone else []), '-u', work, '--debug-file', self.log],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.addCleanup(lambda: orca.kill() or orca.communicate())
+
+        def listening():
+            with open(self.log, errors='replace') as log:
+                return re.search(r'Starting (ATSPI registry|Atspi main event loop)', log.read())
+        self.assertTrue(wait_for(lambda: orca.poll() is None and os.path.exists(self.log) and listening(), 30, 0.1),
+                        f'Orca did not start: {orca.poll() is not None and orca.communicate()[1]}')
+        self.program = MainWindow(15, environment={'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1'})
+        self.addCleanup(self.program.close)
+
+    def heard(self, start, *texts):
+        """Waits until Orca has said each text, in that order, from the log's offset on."""
+        def said():
+            joined, at = '\n'.join(utterances(self.log, start)), 0
+            for text in texts:
+                at = joined.find(text, at)
+                if at < 0:
+                    return False
+            return True
+        if not wait_for(said, 10, 0.1):
+            self.fail(f'not heard {texts} in {utterances(self.log, start)}')
+
+    def test_readingIsHeardAtStartAfterEachStepAndInAbout(self):
+        days = readings()
+        # The window's name, then the day, its title, verse and citation, and its commentary.
+        self.heard(0, 'Brelunda', *days[15])
+        for step, day in (('alt+p', 16), ('alt+n', 15), ('alt+h', 15)):
+            mark = os.path.getsize(self.log)
+            key(step)
+            self.heard(mark, days[day][1], days[day][2])
+        mark = os.path.getsize(self.log)
+        self.program.open_about()
+        self.heard(mark, 'Mensagens', *credits())
+        # Neither the bar left in keyboard mode nor a command's name instead of the day.
+        self.assertFalse([said for said in utterances(self.log)
+                          if said.startswith(('Arquivo', 'Anterior', 'Próximo', 'Hoje'))])
 
 
 if __name__ == '__main__':
