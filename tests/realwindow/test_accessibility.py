@@ -60,11 +60,9 @@ if orca.debug.debugFile:
 """
 
 
-def utterances(log, start=0):
-    """What Orca said, from a byte offset of its log on."""
-    with open(log, 'rb') as source:
-        source.seek(start)
-        lines = source.read().decode(errors='replace').splitlines()
+def utterances(log):
+    """What Orca said, from its log."""
+    lines = log.splitlines()
     said, current = [], None
     for line in lines:
         if current is None:
@@ -129,12 +127,14 @@ class ScreenReader(unittest.TestCase):
             self.focused.append((event.source.getRole(), event.source.name))
 
     def read(self):
-        """The window's name, and its texts in their order, a line feed between two."""
+        """The window's name, and its texts in their order, a line feed between two, as one reading."""
         if BUILD == 'linux':
             labels = find(self.frame, pyatspi.ROLE_LABEL)
             return fresh(self.frame).name, '\n'.join(fresh(label).name for label in labels)
+        # The texts as one, which has the focus.
         lines = run('wine', os.environ['BRELUNDA_MSAA_PROBE'], 'Brelunda').splitlines()
-        return lines[0], '\n'.join(line.split('\t', 1)[1].replace('\\n', '\n') for line in lines[1:])
+        children = [line.split('\t', 2) for line in lines[1:]]
+        return lines[0], '\n'.join(name.replace('\\n', '\n') for _, state, name in children if int(state, 16) & 4)
 
     def item(self, caption):
         return find(self.frame, pyatspi.ROLE_MENU_ITEM, caption)[0]
@@ -191,17 +191,29 @@ class ScreenReader(unittest.TestCase):
         self.assertEqual(len(find(dialog[0], pyatspi.ROLE_SEPARATOR)), 2)
 
 
-@AT_SPI
-class Orca(unittest.TestCase):
+class Heard(unittest.TestCase):
     """What a blind user hears: the day's reading at start and after each step, every text of the
-    About window as it opens, and neither a command's name nor the menu left open."""
+    About window as it opens, and neither a command's name nor the menu left open. On Linux what
+    Orca says; under Wine, where no screen reader runs, what the program tells one, recorded by
+    the probe: each window made and each object given the focus, with its name."""
 
     def setUp(self):
-        work = tempfile.mkdtemp(prefix='brelunda-orca-')
+        work = tempfile.mkdtemp(prefix='brelunda-heard-')
         self.addCleanup(shutil.rmtree, work, ignore_errors=True)
+        self.log = os.path.join(work, 'heard.log')
+        if BUILD == 'linux':
+            self.orca(work)
+        else:
+            with open(self.log, 'w') as log:
+                probe = subprocess.Popen(['wine', os.environ['BRELUNDA_MSAA_PROBE'], '--told'], stdout=log)
+            self.addCleanup(lambda: probe.kill() or probe.wait())
+            self.assertTrue(wait_for(lambda: self.logged().startswith('listening'), 30, 0.1), 'the probe did not start')
+        self.program = MainWindow(15, environment={'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1'})
+        self.addCleanup(self.program.close)
+
+    def orca(self, work):
         with open(os.path.join(work, 'orca-customizations.py'), 'w') as settings:
             settings.write(ORCA_SETTINGS)
-        self.log = os.path.join(work, 'orca.log')
         # Orca ends every other Orca of the user: in a process namespace of its own where one
         # can be made, it ends only its own. (A chroot's run has a namespace already.)
         alone = ['unshare', '--pid', '--fork', '--mount-proc', '--kill-child']
@@ -210,26 +222,33 @@ class Orca(unittest.TestCase):
         orca = subprocess.Popen([*alone, 'orca', *(['--replace'] if alone else []), '-u', work, '--debug-file', self.log],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.addCleanup(lambda: orca.kill() or orca.communicate())
-
-        def listening():
-            with open(self.log, errors='replace') as log:
-                return re.search(r'Starting (ATSPI registry|Atspi main event loop)', log.read())
-        self.assertTrue(wait_for(lambda: orca.poll() is None and os.path.exists(self.log) and listening(), 30, 0.1),
+        listening = r'Starting (ATSPI registry|Atspi main event loop)'
+        self.assertTrue(wait_for(lambda: orca.poll() is None and re.search(listening, self.logged()), 30, 0.1),
                         f'Orca did not start: {orca.poll() is not None and orca.communicate()[1]}')
-        self.program = MainWindow(15, environment={'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1'})
-        self.addCleanup(self.program.close)
+
+    def logged(self, start=0):
+        if not os.path.exists(self.log):
+            return ''
+        with open(self.log, 'rb') as log:
+            log.seek(start)
+            return log.read().decode(errors='replace')
+
+    def said(self, start=0):
+        if BUILD == 'linux':
+            return utterances(self.logged(start))
+        return [line.split('\t', 1)[1].replace('\\n', '\n') for line in self.logged(start).splitlines() if '\t' in line]
 
     def heard(self, start, *texts):
-        """Waits until Orca has said each text, in that order, from the log's offset on."""
-        def said():
-            joined, at = '\n'.join(utterances(self.log, start)), 0
+        """Waits until each text has been said, in that order, from the log's offset on."""
+        def all_in_order():
+            joined, at = '\n'.join(self.said(start)), 0
             for text in texts:
                 at = joined.find(text, at)
                 if at < 0:
                     return False
             return True
-        if not wait_for(said, 10, 0.1):
-            self.fail(f'not heard {texts} in {utterances(self.log, start)}')
+        if not wait_for(all_in_order, 10, 0.1):
+            self.fail(f'not heard {texts} in {self.said(start)}')
 
     def test_readingIsHeardAtStartAfterEachStepAndInAbout(self):
         days = readings()
@@ -243,8 +262,7 @@ class Orca(unittest.TestCase):
         self.program.open_about()
         self.heard(mark, 'Mensagens', *credits())
         # Neither the bar left in keyboard mode nor a command's name instead of the day.
-        self.assertFalse([said for said in utterances(self.log)
-                          if said.startswith(('Arquivo', 'Anterior', 'Próximo', 'Hoje'))])
+        self.assertFalse([said for said in self.said() if said.startswith(('Arquivo', 'Anterior', 'Próximo', 'Hoje'))])
 
 
 if __name__ == '__main__':
