@@ -26,7 +26,13 @@ void Brelunda::showToday() {
     else if (today == lastDay)
         items_.mnuProximo.setEnabled(false);
     FuncBrelunda::CurrentDay = static_cast<std::int16_t>(today);
+    showCurrentDay();
+}
+
+// The day is the whole of what the window shows: whoever cannot see it hears it read out.
+void Brelunda::showCurrentDay() {
     FuncBrelunda::ShowDay(FuncBrelunda::CurrentDay);
+    window_.readingChanged();
 }
 
 void Brelunda::Form_Load() {
@@ -44,7 +50,7 @@ void Brelunda::mnuAnterior_Click() {
         items_.mnuAnterior.setEnabled(false);
     items_.mnuProximo.setEnabled(true);
     items_.mnuHoje.setEnabled(true);
-    FuncBrelunda::ShowDay(FuncBrelunda::CurrentDay);
+    showCurrentDay();
 }
 
 void Brelunda::mnuProximo_Click() {
@@ -53,7 +59,7 @@ void Brelunda::mnuProximo_Click() {
         items_.mnuProximo.setEnabled(false);
     items_.mnuAnterior.setEnabled(true);
     items_.mnuHoje.setEnabled(true);
-    FuncBrelunda::ShowDay(FuncBrelunda::CurrentDay);
+    showCurrentDay();
 }
 
 // Both stepping items are enabled first, so the final states do not depend on what was shown.

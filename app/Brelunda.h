@@ -34,6 +34,7 @@ public:
 
 private:
     void showToday();
+    void showCurrentDay();
 
     forms::Window& window_;
     NavigationItems items_;

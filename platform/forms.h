@@ -118,6 +118,10 @@ public:
     virtual float width() const = 0;
     virtual void setHeight(float twips) = 0;
     virtual void setWidth(float twips) = 0;
+    // Its texts were written anew, as a whole: once the handler has returned (or once the window
+    // is shown), a screen reader is brought to read them out from the top, as it would a window
+    // that has just opened.
+    virtual void readingChanged() = 0;
 };
 
 // An outer size in twips, frame included.

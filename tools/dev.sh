@@ -32,7 +32,7 @@ build=${BRELUNDA_BUILD_DIR:-$here/build}
 build_packages=(g++ make cmake qt6-base-dev libxcb1-dev libfontconfig-dev libjpeg-turbo-progs python3)
 test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus clang-format
     lintian desktop-file-utils appstream devscripts dpkg-dev
-    at-spi2-core python3-pyatspi python3-numpy icoutils i3-wm jwm
+    at-spi2-core python3-pyatspi orca python3-numpy icoutils i3-wm jwm
     libx11-dev libxdamage-dev valgrind unzip debootstrap tesseract-ocr tesseract-ocr-eng
     qt6-wayland weston mutter xwayland git locales diffoscope-minimal osslsigncode gnupg openssl)
 windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make

@@ -9,9 +9,12 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHash>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,7 +23,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 #include <cstring>
+#include <span>
 
 namespace forms::qt {
 
@@ -144,6 +149,74 @@ private:
     QColor colour_;
 };
 
+// The menu bar, acting on the Alt key only as it is pressed and released. While a screen reader
+// listens to the keys, Qt holds each key back until the screen reader has let it through, then
+// delivers it a second time, and the bar, watching the whole application while Alt is down, sees
+// both. It tells Alt tapped alone by a release of Alt with no other key since its press; the
+// second delivery of Alt+P lacks the letter, taken as an access key at once, so the bar took it
+// for a tap and stayed in keyboard mode, where Down opens "Arquivo" and Enter chooses "Sair". A
+// real tap, seen twice, was undone by its own echo. The second Alt press comes with a check for
+// shortcuts that sets the bar waiting for a tap again, before the press itself is seen: after an
+// access key, that wait is ended at once.
+//
+// A command on the bar chosen by its access key is highlighted for a moment and never has the
+// focus, yet Qt tells assistive technology the focus went to it: a screen reader would read out
+// the command's name before what the command brings, and stay on it. That word is held back.
+class MenuBar : public QMenuBar {
+public:
+    using QMenuBar::QMenuBar;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::Shortcut)
+            accessKeyUsed_ = true;
+        if (event->type() != QEvent::Shortcut || !isCommand(static_cast<QShortcutEvent*>(event)->key()))
+            return QMenuBar::event(event);
+        quietBar = this;
+        passedOn = QAccessible::installUpdateHandler(withoutFocusOfQuietBar);
+        const bool handled = QMenuBar::event(event);
+        QAccessible::installUpdateHandler(passedOn);
+        quietBar = nullptr;
+        return handled;
+    }
+
+    // The bar watches its window's events, and the whole application's once Alt is down.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const bool alt = (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+                         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Alt;
+        if (alt && event->spontaneous() && event->type() == QEvent::KeyPress)
+            accessKeyUsed_ = false;
+        if (!alt || event->spontaneous())
+            return QMenuBar::eventFilter(watched, event);
+        if (accessKeyUsed_) {
+            // What else ends the bar's wait for a tap: a click, another key, a change of window.
+            QEvent ended(QEvent::ActivationChange);
+            QMenuBar::eventFilter(watched, &ended);
+        }
+        return false;
+    }
+
+private:
+    bool isCommand(const QKeySequence& key) const {
+        const QList<QAction*> items = actions();
+        return std::any_of(items.begin(), items.end(), [&](const QAction* item) {
+            return !item->menu() && QKeySequence::mnemonic(item->text()) == key;
+        });
+    }
+
+    static void withoutFocusOfQuietBar(QAccessibleEvent* event) {
+        if (event->type() == QAccessible::Focus && event->object() == quietBar)
+            return;
+        QAccessible::installUpdateHandler(passedOn);
+        QAccessible::updateAccessibility(event);
+        QAccessible::installUpdateHandler(withoutFocusOfQuietBar);
+    }
+
+    bool accessKeyUsed_ = false;
+    static inline QMenuBar* quietBar = nullptr;
+    static inline QAccessible::UpdateHandler passedOn = nullptr;
+};
+
 // What a screen reader is told a window is: a plain widget would be a nameless pane to it, and
 // a dialog's texts are read out when it opens only if it is known to be a dialog.
 class WindowAccessible : public QAccessibleWidget {
@@ -159,7 +232,11 @@ public:
     }
 };
 
+QAccessibleInterface* readingFor(QObject* object);
+
 QAccessibleInterface* accessibleFor(const QString&, QObject* object) {
+    if (QAccessibleInterface* reading = readingFor(object))
+        return reading;
     if (auto* window = qobject_cast<FormWindow*>(object))
         return new WindowAccessible(window);
     // The rules are decoration, not a pane to be read.
@@ -204,6 +281,199 @@ private:
     QColor background_;
     QImage picture_;
 };
+
+namespace {
+// A window's texts as a screen reader takes them: one read-only text in the client area, the
+// labels' captions in the order they are laid out, top to bottom, a paragraph at each line feed.
+// The labels are not offered one by one besides: the short ones would be left out when a dialog
+// is read out as it opens, and a label's paragraphs would be reviewed as one line. Each paragraph
+// is placed where it is drawn, so that reviewing by line goes paragraph by paragraph.
+class ReadingAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    ReadingAccessible(QWidget* area, const FormWindow& window)
+        : QAccessibleWidget(area, QAccessible::StaticText)
+        , window_(&window) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text type) const override {
+        return type == QAccessible::Name ? reading() : QAccessibleWidget::text(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        // The main window's reading takes the focus when it changes; a dialog is read as it opens.
+        state.focusable = window_ && window_->description().role == WindowRole::Main;
+        return state;
+    }
+    // The rules are still there to be found; the labels are in the text.
+    int childCount() const override { return int(others().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QWidget*> children = others();
+        return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index])
+                                                     : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child ? int(others().indexOf(child->object())) : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (QWidget* child : others()) {
+            if (QRect(child->mapToGlobal(QPoint(0, 0)), child->size()).contains(x, y))
+                return QAccessible::queryAccessibleInterface(child);
+        }
+        return nullptr;
+    }
+
+    QString text(int start, int end) const override { return reading().mid(start, end - start); }
+    int characterCount() const override { return int(reading().size()); }
+    int cursorPosition() const override { return cursor_; }
+    void setCursorPosition(int position) override { cursor_ = position; }
+    QRect characterRect(int offset) const override {
+        for (const Paragraph& paragraph : paragraphs()) {
+            if (offset >= paragraph.start && offset <= paragraph.start + paragraph.text.size())
+                return paragraph.place;
+        }
+        return {};
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        for (const Paragraph& paragraph : paragraphs()) {
+            if (paragraph.place.contains(point))
+                return int(paragraph.start);
+        }
+        return -1;
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* start,
+                         int* end) const override {
+        return byParagraph(boundary) ? paragraphAt(offset, 0, start, end)
+                                     : QAccessibleTextInterface::textAtOffset(offset, boundary, start, end);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* start,
+                             int* end) const override {
+        return byParagraph(boundary)
+                   ? paragraphAt(offset, -1, start, end)
+                   : QAccessibleTextInterface::textBeforeOffset(offset, boundary, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* start,
+                            int* end) const override {
+        return byParagraph(boundary)
+                   ? paragraphAt(offset, +1, start, end)
+                   : QAccessibleTextInterface::textAfterOffset(offset, boundary, start, end);
+    }
+
+    // Nothing can be selected, and nothing is scrolled.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    struct Paragraph {
+        qsizetype start; // in the reading
+        QString text;
+        QRect place; // on the screen
+    };
+
+    QString reading() const {
+        QStringList captions;
+        for (const LabelDescription& item : labels())
+            captions << window_->label(item.name, item.index)->text();
+        return captions.join(QLatin1Char('\n'));
+    }
+
+    // A label's paragraph lies below the text before it, as the label wraps it to its width.
+    // Worked out again only when the text or the window's place changes: a screen reader asks for
+    // a line's place one character at a time.
+    const QList<Paragraph>& paragraphs() const {
+        const QPoint origin = widget()->mapToGlobal(QPoint(0, 0));
+        const QString whole = reading();
+        if (whole == laidOut_ && origin == laidOutAt_)
+            return paragraphs_;
+        laidOut_ = whole;
+        laidOutAt_ = origin;
+        QList<Paragraph>& all = paragraphs_;
+        all.clear();
+        qsizetype start = 0;
+        for (const LabelDescription& item : labels()) {
+            const QLabel* label = window_->label(item.name, item.index);
+            const QFontMetrics metrics(label->font());
+            const QRect area(label->mapToGlobal(QPoint(0, 0)), label->size());
+            const int flags = int(label->alignment()) | Qt::TextWordWrap;
+            const auto depth = [&](const QString& text) {
+                return text.isEmpty()
+                           ? 0
+                           : metrics.boundingRect(0, 0, area.width(), 1 << 20, flags, text).height();
+            };
+            QString above;
+            for (const QString& text : label->text().split(QLatin1Char('\n'))) {
+                const int top = depth(above);
+                above += (above.isEmpty() ? QString() : QStringLiteral("\n")) + text;
+                const QRect place(area.left(), area.top() + top, area.width(), depth(above) - top);
+                all.append({start, text, place.intersected(area)});
+                start += text.size() + 1;
+            }
+        }
+        return all;
+    }
+
+    QList<QWidget*> others() const {
+        QList<QWidget*> children;
+        for (QObject* child : widget()->children()) {
+            auto* shown = qobject_cast<QWidget*>(child);
+            if (shown && !qobject_cast<QLabel*>(shown) && !shown->isHidden())
+                children.append(shown);
+        }
+        return children;
+    }
+
+    std::span<const LabelDescription> labels() const {
+        return window_ ? window_->description().labels : std::span<const LabelDescription>();
+    }
+
+    static bool byParagraph(QAccessible::TextBoundaryType boundary) {
+        return boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary;
+    }
+
+    // The paragraph at the offset, or the one before or after it. Its line feed is left out:
+    // Qt places a range by its characters up to and including the end offset.
+    QString paragraphAt(int offset, int step, int* start, int* end) const {
+        const QList<Paragraph>& all = paragraphs();
+        qsizetype index = 0;
+        while (index + 1 < all.size() && offset >= all[index + 1].start)
+            ++index;
+        index += step;
+        if (offset < 0 || offset > characterCount() || index < 0 || index >= all.size()) {
+            *start = *end = -1;
+            return {};
+        }
+        *start = int(all[index].start);
+        *end = int(all[index].start + all[index].text.size());
+        return all[index].text;
+    }
+
+    QPointer<const FormWindow> window_;
+    int cursor_ = 0;
+    mutable QString laidOut_;
+    mutable QPoint laidOutAt_;
+    mutable QList<Paragraph> paragraphs_;
+};
+
+QAccessibleInterface* readingFor(QObject* object) {
+    auto* area = dynamic_cast<ClientArea*>(object);
+    auto* window = area ? qobject_cast<const FormWindow*>(area->parentWidget()) : nullptr;
+    return window ? new ReadingAccessible(area, *window) : nullptr;
+}
+} // namespace
 
 class FormWindow::LabelControl : public forms::Control {
 public:
@@ -250,6 +520,7 @@ public:
     void setWidth(float size) override {
         window_.requestOuter(QSize(pixels(size), window_.outerGeometry().height()));
     }
+    void readingChanged() override { window_.readingChanged(); }
 
 private:
     FormWindow& window_;
@@ -280,7 +551,7 @@ FormWindow::FormWindow(const FormDescription& description)
     client_ = new ClientArea(description, this);
     layout->addWidget(client_);
     if (!description.menu.empty()) {
-        menuBar_ = new QMenuBar(this);
+        menuBar_ = new MenuBar(this);
         menuBar_->setObjectName(QStringLiteral("menuBar"));
         layout->setMenuBar(menuBar_);
     }
@@ -441,10 +712,37 @@ bool FormWindow::event(QEvent* event) {
         frameWait_.setRemainingTime(frameWaitLimit);
         settle_.start(framePollInterval);
         break;
+    case QEvent::WindowActivate:
+        // After a screen reader has been told the window is active, not before.
+        QTimer::singleShot(0, this, &FormWindow::presentReading);
+        break;
     default:
         break;
     }
     return handled;
+}
+
+void FormWindow::readingChanged() {
+    readingToPresent_ = true;
+    QTimer::singleShot(0, this, &FormWindow::presentReading);
+}
+
+// The reading takes the keyboard focus once the window is active: a screen reader reads out what
+// takes the focus, after the window's name. When the reading changes the focus is on it already,
+// and a screen reader reads nothing for the focus coming back to where it is: the reading is
+// offered as a new object, the way a new page is.
+void FormWindow::presentReading() {
+    if (!readingToPresent_ || !isActiveWindow())
+        return;
+    readingToPresent_ = false;
+    if (!client_->hasFocus()) {
+        client_->setFocus(Qt::OtherFocusReason);
+    } else if (QAccessible::isActive()) {
+        QAccessible::deleteAccessibleInterface(
+            QAccessible::uniqueId(QAccessible::queryAccessibleInterface(client_)));
+        QAccessibleEvent focus(client_, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void FormWindow::requestOuter(QSize outer) {

@@ -76,6 +76,8 @@ private:
     // Once the window manager has let the window be for a while: holds the size against what
     // the window system says, then raises the resize event.
     void settled();
+    void readingChanged();
+    void presentReading();
 
     const FormDescription& description_;
     QMenuBar* menuBar_ = nullptr;
@@ -94,6 +96,7 @@ private:
     int refusals_ = 0;
     // The size the window manager keeps the window at against its requests; none while it grants them.
     QSize refused_;
+    bool readingToPresent_ = false;
 };
 
 // The program-wide handle on a window: the message module keeps it for the whole run, while the

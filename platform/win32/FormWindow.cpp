@@ -13,6 +13,8 @@ namespace {
 // How long a size the window system set must stay put before the resize event is raised for it.
 constexpr UINT_PTR settleTimer = 1;
 constexpr UINT settleDelay = 100;
+// The window's own message that passes the focus on to its reading.
+constexpr UINT passFocus = WM_APP;
 
 HINSTANCE instance() {
     return GetModuleHandleW(nullptr);
@@ -356,7 +358,39 @@ void FormWindow::placeCentred(OuterSize size) {
 void FormWindow::show() {
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     shown_ = true;
+    presentReading();
     raiseResize();
+}
+
+void FormWindow::readingChanged() {
+    if (shown_)
+        presentReading();
+}
+
+// A screen reader reads out what takes the focus, and the window's texts are its reading: one
+// label more, holding them all in their order on screen, lies over the others where they are,
+// draws nothing, lets clicks through, and takes the focus. After a step the focus is on the
+// reading already, and a screen reader reads nothing for the focus coming back where it is: each
+// reading is a label of its own, which takes the focus before the one it replaces goes.
+void FormWindow::presentReading() {
+    std::wstring text;
+    RECT area{};
+    for (const LabelDescription& item : description_.labels) {
+        const HWND label = static_cast<Label&>(labels_->item(controlName(item))).window;
+        std::wstring caption(std::size_t(GetWindowTextLengthW(label)) + 1, L'\0');
+        caption.resize(std::size_t(GetWindowTextW(label, caption.data(), int(caption.size()))));
+        text += (&item == description_.labels.data() ? L"" : L"\n") + caption;
+        RECT place;
+        check(GetWindowRect(label, &place), "GetWindowRect");
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        UnionRect(&area, &area, &place);
+    }
+    OwnedWindow reading(check(
+        CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, area.left, area.top,
+                        area.right - area.left, area.bottom - area.top, hwnd(), nullptr, instance(), nullptr),
+        "CreateWindowExW"));
+    SetFocus(reading.get());
+    reading_ = std::move(reading);
 }
 
 void FormWindow::showModal() {
@@ -510,6 +544,16 @@ LRESULT CALLBACK FormWindow::procedure(HWND window, UINT message, WPARAM wParam,
     case WM_PAINT:
         self->paint();
         return 0;
+    case WM_SETFOCUS:
+        // The window's focus is its reading's; passed on once this change of focus is over, so that
+        // the last word a screen reader gets is that the reading has it.
+        if (self->reading_)
+            PostMessageW(window, passFocus, 0, 0);
+        return 0;
+    case passFocus:
+        if (self->reading_ && GetFocus() == window)
+            SetFocus(self->reading_.get());
+        return 0;
     case WM_CTLCOLORSTATIC:
         return self->labelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_COMMAND:
@@ -542,9 +586,11 @@ LRESULT CALLBACK FormWindow::procedure(HWND window, UINT message, WPARAM wParam,
         return 0;
     }
     case WM_NCDESTROY:
-        // Destroyed by the window system, or by its owner: nothing is left to destroy.
+        // Destroyed by the window system, or by its owner: nothing is left to destroy, its reading
+        // included.
         if (self->window_.get() == window)
             static_cast<void>(self->window_.release());
+        static_cast<void>(self->reading_.release());
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         break;
     default:

@@ -60,6 +60,7 @@ private:
     float width() const override;
     void setHeight(float twips) override;
     void setWidth(float twips) override;
+    void readingChanged() override;
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     OwnedMenu buildMenu();
@@ -70,6 +71,7 @@ private:
     void sized();
     void settled();
     void close();
+    void presentReading();
     void raiseResize();
     SIZE outerSize() const;
     void resizeOuter(SIZE size);
@@ -85,6 +87,8 @@ private:
     std::function<void()> resizeHandler_;
     bool shown_ = false;
     bool settingSize_ = false;
+    // What a screen reader reads of the window; a child of it, it goes with it.
+    OwnedWindow reading_;
     // Last, so the window goes before the fonts it shows.
     OwnedWindow window_;
 };

@@ -104,6 +104,7 @@ struct FakeWindow : forms::Window {
     float width() const override { return widthTwips; }
     void setHeight(float twips) override { set(heightTwips, twips, "height"); }
     void setWidth(float twips) override { set(widthTwips, twips, "width"); }
+    void readingChanged() override { log.push_back("reading"); }
     float store(float size) const { return wholePixels ? forms::twips(forms::pixels(size)) : size; }
     void set(float& size, float twips, const char* what) {
         log.push_back(std::string("set ") + what);

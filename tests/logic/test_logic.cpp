@@ -81,7 +81,7 @@ private slots:
             QCOMPARE(clock->reads, 1);
             const QStringList expected = QStringList{"make Brelunda"} +
                                          (*sets ? QStringList{sets} : QStringList{}) + showsDay() +
-                                         QStringList{"place 7015x9150", "show"};
+                                         QStringList{"reading", "place 7015x9150", "show"};
             QCOMPARE(strings(log).mid(0, expected.size()), expected);
             QCOMPARE(states(), QString(state));
             QCOMPARE(window.form->captions.at("L1"), std::to_string(today));
@@ -92,7 +92,7 @@ private slots:
 
     // Whatever a user does with the items that are enabled, and whenever the date changes (past
     // midnight the day shown stays), the states follow the day shown and "&Hoje" brings the clock's
-    // day, read afresh.
+    // day, read afresh; each step has its day read out once it is written.
     void randomWalk_keepsTheInvariants() {
         std::mt19937 random(20261206);
         auto& window = start(1 + int(random() % 31));
@@ -102,7 +102,9 @@ private slots:
                 clock->day = 1 + int(random() % 31);
             const std::string item = std::array{"mnuAnterior", "mnuProximo", "mnuHoje"}[random() % 3];
             const bool chosen = window.item(item).enabled;
+            log.clear();
             window.click(item);
+            QCOMPARE(log.empty() ? std::string() : log.back(), std::string(chosen ? "reading" : ""));
             const int day = FuncBrelunda::CurrentDay;
             if (chosen)
                 hoje = item != "mnuHoje";

@@ -469,6 +469,12 @@ def readings():
                            '\n'.join(entry['commentary'])] for entry in entries}
 
 
+def credits():
+    """The About window's texts, in the order they are laid out, top to bottom."""
+    with open(os.path.join(SOURCE, 'messages', 'credits.toml'), 'rb') as source:
+        return list(tomllib.load(source).values())
+
+
 def places_from_first_show(program, title, seconds=0.4):
     """Every rectangle the window is seen at from the moment it is first visible, in order."""
     window, places = wait_for(lambda: program.windows(title), 15, 0)[-1], []

@@ -1,17 +1,21 @@
-"""What a screen reader finds in the program: the window's name, the four labels with the day's
-texts, and a step's new texts. Read over AT-SPI as Orca reads it, in a D-Bus session of the
-test's own, where the menu with captions, access keys and enabled states, each step announced,
-and the About window as a modal dialog with its credits are read too; for Brelunda.exe, through
-MSAA by a probe under Wine."""
+"""What a screen reader finds in the program: the window's name, the day's texts, and a step's
+new texts. Read over AT-SPI as Orca reads it, in a D-Bus session of the test's own, where the
+menu with captions, access keys and enabled states, each step's reading taking the focus, and
+the About window as a modal dialog with its credits are read too, and the access keys are tried
+with a screen reader's key listener present; for Brelunda.exe, through MSAA by a probe under
+Wine."""
 
 import os
+import re
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
-from harness import BUILD, MainWindow, key, main, readings, run, wait_for
+from harness import BUILD, MainWindow, credits, key, main, readings, run, wait_for
 
 if BUILD == 'linux' and '--private-session' not in sys.argv:
     # Without a runtime directory of its own the accessibility bus of every session listens on
@@ -30,6 +34,46 @@ if BUILD == 'linux':
     import pyatspi
 
 AT_SPI = unittest.skipUnless(BUILD == 'linux', 'read over AT-SPI')
+
+# A screen reader's key listener, as slow to answer as one that speaks: synchronous, so Qt holds
+# each key back until it has answered. It says which keys it heard.
+KEY_LISTENER = """
+import time, pyatspi
+def heard(event):
+    time.sleep(0.02)
+    print(event.type == pyatspi.KEY_RELEASED_EVENT and 'release' or 'press', event.event_string, flush=True)
+    return False
+pyatspi.Registry.registerKeystrokeListener(heard, mask=list(range(256)), synchronous=True)
+print('listening', flush=True)
+pyatspi.Registry.start()
+"""
+
+# Orca with no speech server writes each utterance it would speak to its debug log: SPEECH OUTPUT:
+# and the text in quotes, lines after the first indented as far as the text starts.
+ORCA_SETTINGS = """
+import orca.debug, orca.settings
+orca.settings.speechServerFactory = None
+orca.settings.speechFactoryModules = []
+orca.settings.enableBraille = False
+if orca.debug.debugFile:
+    orca.debug.debugFile.reconfigure(line_buffering=True)
+"""
+
+
+def utterances(log):
+    """What Orca said, from its log."""
+    lines = log.splitlines()
+    said, current = [], None
+    for line in lines:
+        if current is None:
+            _, found, first = line.partition("SPEECH OUTPUT: '")
+            current = [first] if found else None
+        else:
+            current.append(line[18:])
+        if current and re.search(r"'\s*(\{.*\})?$", current[-1]):
+            said.append(re.sub(r"'\s*(\{.*\})?$", '', '\n'.join(current)))
+            current = None
+    return said
 
 
 def pump():
@@ -73,53 +117,67 @@ class ScreenReader(unittest.TestCase):
                     return frames and (app, frames[0])
             return None
         self.app, self.frame = wait_for(application, 10) or self.fail('not on the accessibility bus')
-        self.events = []
-        pyatspi.Registry.registerEventListener(self.changed, 'object:property-change:accessible-name')
-        self.addCleanup(pyatspi.Registry.deregisterEventListener, self.changed,
-                        'object:property-change:accessible-name')
+        self.focused = []
+        pyatspi.Registry.registerEventListener(self.focus, 'object:state-changed:focused')
+        self.addCleanup(pyatspi.Registry.deregisterEventListener, self.focus, 'object:state-changed:focused')
 
-    def changed(self, event):
-        # The event carries the object; a screen reader asks it for its new name.
-        self.events.append((event.source, event.source.name))
+    def focus(self, event):
+        # A screen reader reads out what takes the focus, asking it at once.
+        if event.detail1:
+            self.focused.append((event.source.getRole(), event.source.name))
 
     def read(self):
-        """The window's name, and its labels' names in their order."""
+        """The window's name, and its texts in their order, a line feed between two, as one reading."""
         if BUILD == 'linux':
-            return fresh(self.frame).name, [fresh(label).name for label in find(self.frame, pyatspi.ROLE_LABEL)]
+            labels = find(self.frame, pyatspi.ROLE_LABEL)
+            return fresh(self.frame).name, '\n'.join(fresh(label).name for label in labels)
+        # The texts as one, which has the focus.
         lines = run('wine', os.environ['BRELUNDA_MSAA_PROBE'], 'Brelunda').splitlines()
-        return lines[0], [line.split('\t', 1)[1].replace('\\n', '\n') for line in lines[1:]]
+        children = [line.split('\t', 2) for line in lines[1:]]
+        return lines[0], '\n'.join(name.replace('\\n', '\n') for _, state, name in children if int(state, 16) & 4)
 
     def item(self, caption):
         return find(self.frame, pyatspi.ROLE_MENU_ITEM, caption)[0]
 
     def test_windowAndLabelsAreReadWithTheirTexts(self):
         days = readings()
-        self.assertTrue(wait_for(lambda: self.read() == ('Brelunda', days[15]), 3), self.read())
+        self.assertTrue(wait_for(lambda: self.read() == ('Brelunda', '\n'.join(days[15])), 3), self.read())
         key('alt+p')
-        self.assertTrue(wait_for(lambda: self.read()[1] == days[16], 3), self.read())
+        self.assertTrue(wait_for(lambda: self.read()[1] == '\n'.join(days[16]), 3), self.read())
 
     @AT_SPI
     def test_menuIsReadAndStepsAnnounced(self):
         days = readings()
-        self.assertTrue(wait_for(lambda: self.read()[1] == days[15], 3), self.read())
+        reading = find(self.frame, pyatspi.ROLE_LABEL)
+        self.assertTrue(wait_for(lambda: fresh(reading[0]).getState().contains(pyatspi.STATE_FOCUSED), 3))
         # The menu bar's titles with their access keys and enabled states.
         bar = find(self.frame, pyatspi.ROLE_MENU_BAR)[0]
         self.assertEqual([(t.name, t.queryAction().getKeyBinding(0).upper(), enabled(t)) for t in bar], [
             ('Arquivo', 'ALT+A', True), ('Anterior', 'ALT+N', True), ('Próximo', 'ALT+P', True),
             ('Hoje', 'ALT+H', False), ('Ajuda', 'ALT+U', True)])
-        labels = find(self.frame, pyatspi.ROLE_LABEL)
-        pump()
-        self.events.clear()
+        self.focused.clear()
         press(self.item('Próximo'))
-        self.assertTrue(wait_for(lambda: self.read()[1] == days[16], 3), self.read())
+        # The new day's reading takes the focus, its texts read from the top.
+        self.assertEqual(wait_for(lambda: pump() or self.focused, 3), [(pyatspi.ROLE_LABEL, '\n'.join(days[16]))])
         self.assertTrue(enabled(self.item('Hoje')))
-        # Each changed label says so, as a screen reader hears it: with its new text.
-        changed = {i: new for i, (old, new) in enumerate(zip(days[15], days[16])) if old != new}
 
-        def announced():
-            pump()
-            return {labels.index(source): name for source, name in self.events if source in labels}
-        self.assertEqual(wait_for(lambda: announced() == changed and announced(), 3), changed)
+    @AT_SPI
+    def test_accessKeyLeavesTheBarAlone_withAKeyListener(self):
+        # Unbuffered, so that a line not yet read is still waiting in the pipe for select().
+        listener = subprocess.Popen([sys.executable, '-c', KEY_LISTENER], stdout=subprocess.PIPE, bufsize=0)
+        self.addCleanup(lambda: listener.kill() or listener.communicate())
+        self.assertEqual(listener.stdout.readline().split(), [b'listening'])
+        days = readings()
+        for step, day in (('alt+p', 16), ('alt+n', 15)):
+            key(step)
+            self.assertTrue(wait_for(lambda: self.read()[1] == '\n'.join(days[day]), 3), self.read())
+            # Qt hands the keys on once the listener has let them through, the letter's release last.
+            self.assertTrue(wait_for(lambda: select.select([listener.stdout], [], [], 0)[0] and
+                                     listener.stdout.readline().split() == [b'release', step[-1].encode()], 3))
+            time.sleep(0.1)
+            # In the bar's keyboard mode Down would open "Arquivo", and Enter choose "&Sair".
+            key('Down', 'Return')
+            self.assertFalse(wait_for(lambda: self.program.process.poll() is not None, 1.5), 'the program ended')
 
     @AT_SPI
     def test_aboutIsAModalDialogWithItsCredits(self):
@@ -128,10 +186,83 @@ class ScreenReader(unittest.TestCase):
         dialog = wait_for(lambda: pump() or find(self.app, pyatspi.ROLE_DIALOG, 'Mensagens'), 5)
         self.assertTrue(dialog, 'no dialog appeared')
         self.assertTrue(fresh(dialog[0]).getState().contains(pyatspi.STATE_MODAL))
-        texts = [label.name for label in find(dialog[0], pyatspi.ROLE_LABEL)]
-        self.assertEqual(len(texts), 7)
-        self.assertTrue(all(text.strip() for text in texts), texts)
+        # Every credit, short ones too, in the order they are laid out, as one text.
+        self.assertEqual([label.name for label in find(dialog[0], pyatspi.ROLE_LABEL)], ['\n'.join(credits())])
         self.assertEqual(len(find(dialog[0], pyatspi.ROLE_SEPARATOR)), 2)
+
+
+class Heard(unittest.TestCase):
+    """What a blind user hears: the day's reading at start and after each step, every text of the
+    About window as it opens, and neither a command's name nor the menu left open. On Linux what
+    Orca says; under Wine, where no screen reader runs, what the program tells one, recorded by
+    the probe: each window made and each object given the focus, with its name."""
+
+    def setUp(self):
+        work = tempfile.mkdtemp(prefix='brelunda-heard-')
+        self.addCleanup(shutil.rmtree, work, ignore_errors=True)
+        self.log = os.path.join(work, 'heard.log')
+        if BUILD == 'linux':
+            self.orca(work)
+        else:
+            with open(self.log, 'w') as log:
+                probe = subprocess.Popen(['wine', os.environ['BRELUNDA_MSAA_PROBE'], '--told'], stdout=log)
+            self.addCleanup(lambda: probe.kill() or probe.wait())
+            self.assertTrue(wait_for(lambda: self.logged().startswith('listening'), 30, 0.1), 'the probe did not start')
+        self.program = MainWindow(15, environment={'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1'})
+        self.addCleanup(self.program.close)
+
+    def orca(self, work):
+        with open(os.path.join(work, 'orca-customizations.py'), 'w') as settings:
+            settings.write(ORCA_SETTINGS)
+        # Orca ends every other Orca of the user: in a process namespace of its own where one
+        # can be made, it ends only its own. (A chroot's run has a namespace already.)
+        alone = ['unshare', '--pid', '--fork', '--mount-proc', '--kill-child']
+        if subprocess.run([*alone, 'true'], stderr=subprocess.DEVNULL).returncode != 0:
+            alone = []
+        orca = subprocess.Popen([*alone, 'orca', *(['--replace'] if alone else []), '-u', work, '--debug-file', self.log],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.addCleanup(lambda: orca.kill() or orca.communicate())
+        listening = r'Starting (ATSPI registry|Atspi main event loop)'
+        self.assertTrue(wait_for(lambda: orca.poll() is None and re.search(listening, self.logged()), 30, 0.1),
+                        f'Orca did not start: {orca.poll() is not None and orca.communicate()[1]}')
+
+    def logged(self, start=0):
+        if not os.path.exists(self.log):
+            return ''
+        with open(self.log, 'rb') as log:
+            log.seek(start)
+            return log.read().decode(errors='replace')
+
+    def said(self, start=0):
+        if BUILD == 'linux':
+            return utterances(self.logged(start))
+        return [line.split('\t', 1)[1].replace('\\n', '\n') for line in self.logged(start).splitlines() if '\t' in line]
+
+    def heard(self, start, *texts):
+        """Waits until each text has been said, in that order, from the log's offset on."""
+        def all_in_order():
+            joined, at = '\n'.join(self.said(start)), 0
+            for text in texts:
+                at = joined.find(text, at)
+                if at < 0:
+                    return False
+            return True
+        if not wait_for(all_in_order, 10, 0.1):
+            self.fail(f'not heard {texts} in {self.said(start)}')
+
+    def test_readingIsHeardAtStartAfterEachStepAndInAbout(self):
+        days = readings()
+        # The window's name, then the day, its title, verse and citation, and its commentary.
+        self.heard(0, 'Brelunda', *days[15])
+        for step, day in (('alt+p', 16), ('alt+n', 15), ('alt+h', 15)):
+            mark = os.path.getsize(self.log)
+            key(step)
+            self.heard(mark, days[day][1], days[day][2])
+        mark = os.path.getsize(self.log)
+        self.program.open_about()
+        self.heard(mark, 'Mensagens', *credits())
+        # Neither the bar left in keyboard mode nor a command's name instead of the day.
+        self.assertFalse([said for said in self.said() if said.startswith(('Arquivo', 'Anterior', 'Próximo', 'Hoje'))])
 
 
 if __name__ == '__main__':
