@@ -252,8 +252,7 @@ QAccessibleInterface* accessibleFor(const QString&, QObject* object) {
 class ClientArea : public QWidget {
 public:
     ClientArea(const FormDescription& description, QWidget* parent)
-        : QWidget(parent)
-        , background_(colourOf(description.backColour, parent->palette())) {
+        : background_(colourOf(description.backColour, parent->palette())) {
         setObjectName(QStringLiteral("client"));
         if (!description.picture.empty()) {
             picture_ = rawPixels(description.picture, QImage::Format_RGB32);
@@ -261,6 +260,9 @@ public:
                 raiseInvalidPicture(description.picture);
         }
         setAttribute(Qt::WA_OpaquePaintEvent);
+        // Into its window only once it is a client area, for the reason a line waits too: the
+        // screen reader's first answer for it is the one that stays, and it must be the reading.
+        setParent(parent);
     }
 
 protected:
