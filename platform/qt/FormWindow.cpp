@@ -535,6 +535,7 @@ FormWindow::FormWindow(const FormDescription& description)
     , outer_(std::make_unique<OuterFrame>(*this)) {
     static const bool accessibleInstalled = (QAccessible::installFactory(accessibleFor), true);
     Q_UNUSED(accessibleInstalled);
+    QAccessible::installActivationObserver(this);
     setObjectName(qstr(description.name));
     settle_.setSingleShot(true);
     connect(&settle_, &QTimer::timeout, this, &FormWindow::settled);
@@ -579,7 +580,9 @@ FormWindow::FormWindow(const FormDescription& description)
     buildMenu();
 }
 
-FormWindow::~FormWindow() = default;
+FormWindow::~FormWindow() {
+    QAccessible::removeActivationObserver(this);
+}
 
 forms::Window& FormWindow::outer() {
     return *outer_;
@@ -729,12 +732,20 @@ void FormWindow::readingChanged() {
     QTimer::singleShot(0, this, &FormWindow::presentReading);
 }
 
+void FormWindow::accessibilityActiveChanged(bool active) {
+    if (active)
+        QTimer::singleShot(0, this, &FormWindow::presentReading);
+}
+
 // The reading takes the keyboard focus once the window is active: a screen reader reads out what
 // takes the focus, after the window's name. When the reading changes the focus is on it already,
 // and a screen reader reads nothing for the focus coming back to where it is: the reading is
 // offered as a new object, the way a new page is.
+// Only for a screen reader: the first focus in a window makes Qt read the keyboard's compose
+// table, four per cent of a start's instructions, and no one else is told. One that turns up
+// later is given the reading then.
 void FormWindow::presentReading() {
-    if (!readingToPresent_ || !isActiveWindow())
+    if (!readingToPresent_ || !isActiveWindow() || !QAccessible::isActive())
         return;
     readingToPresent_ = false;
     if (!client_->hasFocus()) {

@@ -2,6 +2,7 @@
 
 #include "platform/toolkit.h"
 
+#include <QAccessible>
 #include <QDeadlineTimer>
 #include <QMargins>
 #include <QPointer>
@@ -26,7 +27,7 @@ class FrameRequest;
 // menu tree. It raises the resize event when it is shown, when its size or state changes (once
 // the window manager has settled, when the change is the window manager's), and when the window
 // manager's frame arrives (that last one comes with no resize of its own).
-class FormWindow : public QWidget, public forms::FormWindow {
+class FormWindow : public QWidget, public forms::FormWindow, private QAccessible::ActivationObserver {
     Q_OBJECT
 
 public:
@@ -78,6 +79,7 @@ private:
     void settled();
     void readingChanged();
     void presentReading();
+    void accessibilityActiveChanged(bool active) override;
 
     const FormDescription& description_;
     QMenuBar* menuBar_ = nullptr;
