@@ -535,7 +535,6 @@ FormWindow::FormWindow(const FormDescription& description)
     , outer_(std::make_unique<OuterFrame>(*this)) {
     static const bool accessibleInstalled = (QAccessible::installFactory(accessibleFor), true);
     Q_UNUSED(accessibleInstalled);
-    QAccessible::installActivationObserver(this);
     setObjectName(qstr(description.name));
     settle_.setSingleShot(true);
     connect(&settle_, &QTimer::timeout, this, &FormWindow::settled);
@@ -578,6 +577,9 @@ FormWindow::FormWindow(const FormDescription& description)
         new LineControl(line, client_);
 
     buildMenu();
+    // Last: a window whose construction failed has no destructor run to take it off the list, and
+    // a screen reader turning up later would be reported to the dead window.
+    QAccessible::installActivationObserver(this);
 }
 
 FormWindow::~FormWindow() {

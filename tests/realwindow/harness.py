@@ -8,7 +8,10 @@ everything is measured from outside: xwininfo and xprop for places and sizes, sc
 
 import os
 import re
+import shutil
 import subprocess
+import sys
+import tempfile
 import time
 import tomllib
 import unittest
@@ -46,6 +49,20 @@ WINE_ENVIRONMENT = {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREF
 def run(*command, timeout=20):
     done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
     return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
+
+
+def in_session_of_its_own():
+    """Runs the scenario again in a D-Bus session of its own, and returns there. Without a runtime
+    directory of its own the accessibility bus of every session listens on one path, and
+    concurrent sessions take it from each other."""
+    if '--own-session' in sys.argv:
+        sys.argv.remove('--own-session')
+        return
+    runtime = tempfile.mkdtemp(prefix='brelunda-a11y-')
+    status = subprocess.run(['dbus-run-session', '--', sys.executable, *sys.argv, '--own-session'],
+                            env=dict(os.environ, XDG_RUNTIME_DIR=runtime)).returncode
+    shutil.rmtree(runtime, ignore_errors=True)
+    sys.exit(status)
 
 
 def fail(message):

@@ -15,18 +15,10 @@ import tempfile
 import time
 import unittest
 
-from harness import BUILD, MainWindow, credits, key, main, readings, run, wait_for
+from harness import BUILD, MainWindow, credits, in_session_of_its_own, key, main, readings, run, wait_for
 
-if BUILD == 'linux' and '--private-session' not in sys.argv:
-    # Without a runtime directory of its own the accessibility bus of every session listens on
-    # one path, and concurrent sessions take it from each other.
-    runtime = tempfile.mkdtemp(prefix='brelunda-a11y-')
-    status = subprocess.run(['dbus-run-session', '--', sys.executable, *sys.argv, '--private-session'],
-                            env=dict(os.environ, XDG_RUNTIME_DIR=runtime)).returncode
-    shutil.rmtree(runtime, ignore_errors=True)
-    sys.exit(status)
 if BUILD == 'linux':
-    sys.argv.remove('--private-session')
+    in_session_of_its_own()
     import gi
 
     gi.require_version('Atspi', '2.0')
