@@ -138,7 +138,8 @@ class WaylandDesktop(unittest.TestCase):
             # Found by xdotool on the desktop's X server: an X11 window, framed by the desktop.
             window = program.window('Brelunda')
             self.assertEqual(window.settled()[2:], MAIN_OUTER)
-            self.assertTrue(window.centred(), window.outer())
+            # Placed again once the desktop's frame has arrived, which mutter draws in a process of its own.
+            self.assertTrue(wait_for(window.centred), window.outer())
             self.assertShowsTheReading(client_area(x11_image(window), 0, 0, *window.client()[2:]))
 
     def test_showsItselfOnWaylandWhereThereIsNoXServer(self):
