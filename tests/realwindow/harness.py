@@ -38,13 +38,15 @@ ABOUT_LABELS = {'Label1': (32, 8, 289, 33), 'Label2(0)': (32, 56, 97, 17), 'Labe
                 'Label4': (8, 248, 313, 65)}
 DARK_RULE, LIGHT_RULE = (32, 87, 296, 2), (31, 90, 299, 1)
 LABELS_RIGHT_EDGE = 561
-# Wine at another density runs in a prefix of that many dots per inch (tests/run-suite.sh).
-WINE_ENVIRONMENT = {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREFIXES', ''), str(DPI))} \
-    if BUILD == 'wine' and SCALE != 1 else {}
+# What runs the build at its density: Qt by a factor; Wine in a prefix of that many dots per inch
+# (tests/run-suite.sh).
+DENSITY = {} if SCALE == 1 else {'QT_SCALE_FACTOR': f'{SCALE:g}'} if BUILD == 'linux' else \
+    {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREFIXES', ''), str(DPI))}
 
 
-def run(*command, timeout=20):
-    done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
+def run(*command, timeout=20, env=None):
+    """A command's output, with env added to its environment."""
+    done = subprocess.run(command, capture_output=True, text=True, timeout=timeout, env={**os.environ, **(env or {})})
     return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
 
 
@@ -82,12 +84,18 @@ def screen_size():
     return tuple(int(n) for n in re.search(r'Width: (\d+)\s+Height: (\d+)', run('xwininfo', '-root')).groups())
 
 
+def pixels(*command):
+    """The image an ImageMagick command writes, as a height x width x 3 array of signed values,
+    ready for differences."""
+    raw = subprocess.run([*command, '-depth', '8', 'ppm:-'], capture_output=True, check=True, timeout=20).stdout
+    header = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', raw)
+    width, height = int(header[1]), int(header[2])
+    return numpy.frombuffer(raw[header.end():], numpy.uint8).reshape(height, width, 3).astype(numpy.int16)
+
+
 def screenshot():
-    """The whole screen as a height x width x 3 array of signed values, ready for differences."""
-    width, height = screen_size()
-    raw = subprocess.run(['import', '-window', 'root', '-depth', '8', 'rgb:-'], capture_output=True,
-                         check=True, timeout=20).stdout
-    return numpy.frombuffer(raw, numpy.uint8).reshape(height, width, 3).astype(numpy.int16)
+    """The whole screen."""
+    return pixels('import', '-window', 'root')
 
 
 def differing(a, b, tolerance=8):
@@ -98,9 +106,7 @@ def picture(scale=1, lower=0.0):
     """The background picture as shipped, decoded as the program's build decodes it. At a scale,
     enlarged smoothly: each pixel blended from the four nearest of the original by their distance,
     as both builds do; placed lower by a fraction of a pixel when asked."""
-    path = os.path.join(SOURCE, 'ui', 'assets', 'background.jpg')
-    raw = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], capture_output=True, check=True).stdout
-    original = numpy.frombuffer(raw, numpy.uint8).reshape(424, 603, 3).astype(numpy.int16)
+    original = pixels('convert', os.path.join(SOURCE, 'ui', 'assets', 'background.jpg'))
     if scale == 1 and not lower:
         return original
 
@@ -110,8 +116,8 @@ def picture(scale=1, lower=0.0):
         at = numpy.clip((numpy.arange(enlarged) + 0.5 - shift) * size / enlarged - 0.5, 0, size - 1)
         first = at.astype(int)
         return first, numpy.minimum(first + 1, size - 1), at - first
-    top, bottom, down = places(424, lower)
-    left, right, across = places(603, 0)
+    top, bottom, down = places(original.shape[0], lower)
+    left, right, across = places(original.shape[1], 0)
     rows = original[top] * (1 - down)[:, None, None] + original[bottom] * down[:, None, None]
     blended = rows[:, left] * (1 - across)[None, :, None] + rows[:, right] * across[None, :, None]
     return (blended + 0.5).astype(numpy.int16)
@@ -124,9 +130,7 @@ def box(label):
 
 def win32_probe(name, *arguments):
     """A probe's output, run under the same Wine as the program."""
-    command = ['wine', os.path.join(os.environ['BRELUNDA_WIN32_PROBES'], name), *arguments]
-    done = subprocess.run(command, capture_output=True, text=True, timeout=30, env=dict(os.environ, **WINE_ENVIRONMENT))
-    return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
+    return run('wine', os.path.join(os.environ['BRELUNDA_WIN32_PROBES'], name), *arguments, timeout=30, env=DENSITY)
 
 
 def ink_over(client, behind):
@@ -169,10 +173,8 @@ def layouts(*days):
     if BUILD == 'wine':
         output, factor = win32_probe('layout_probe.exe', str(DPI), *days), 1
     else:
-        scale = {'QT_SCALE_FACTOR': f'{SCALE:g}'} if SCALE != 1 else {}
-        done = subprocess.run([os.environ['BRELUNDA_LAYOUT_PROBE'], *days], capture_output=True, text=True,
-                              timeout=60, env=dict(os.environ, QT_QPA_PLATFORM='offscreen', **scale))
-        output, factor = done.stdout if done.returncode == 0 else fail(f'layout probe: {done.stderr}'), SCALE
+        env = {'QT_QPA_PLATFORM': 'offscreen', **DENSITY}
+        output, factor = run(os.environ['BRELUNDA_LAYOUT_PROBE'], *days, timeout=60, env=env), SCALE
     found = {}
     for line in output.splitlines():
         day, name, _, left, right, *rows = line.split()
@@ -325,8 +327,7 @@ class Program:
             env.update(LD_PRELOAD=library, FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00',
                        FAKETIME_DONT_FAKE_MONOTONIC='1', NO_FAKE_STAT='1')
         env.pop('QT_QPA_PLATFORM', None)
-        # Qt scales by a factor; Wine by the prefix's dots per inch.
-        env.update({'QT_SCALE_FACTOR': f'{SCALE:g}'} if BUILD == 'linux' and SCALE != 1 else WINE_ENVIRONMENT)
+        env.update(DENSITY)
         command = command or [PROGRAM]
         self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
