@@ -29,9 +29,8 @@ def scaled(pixels):
 
 
 MAIN_OUTER, ABOUT_OUTER = (scaled(610), scaled(468)), (scaled(346), scaled(357))
-# L1..L4 in the client area's pixels at the layout's scale.
-LABELS = [(120, 16, 441, 33), (120, 56, 441, 33), (120, 96, 441, 49), (56, 152, 505, 257)]
-NAMED_LABELS = dict(zip(('L1', 'L2', 'L3', 'L4'), LABELS))
+# The main window's labels in the client area's pixels at the layout's scale.
+LABELS = {'L1': (120, 16, 441, 33), 'L2': (120, 56, 441, 33), 'L3': (120, 96, 441, 49), 'L4': (56, 152, 505, 257)}
 # The About window's labels by name, and its two rules, in its client area's pixels.
 ABOUT_LABELS = {'Label1': (32, 8, 289, 33), 'Label2(0)': (32, 56, 97, 17), 'Label2(1)': (32, 72, 185, 17),
                 'Label3(0)': (192, 96, 137, 17), 'Label3(1)': (104, 112, 225, 17), 'Label3(2)': (32, 168, 297, 65),
@@ -141,26 +140,6 @@ def ink_over(client, behind):
     width = min(client.shape[1], *(picture.shape[1] for picture in behind))
     return numpy.min([numpy.abs(client[:height, :width] - picture[:height, :width]).sum(axis=2)
                       for picture in behind], axis=0) >= 60
-
-
-def label_ink(client, behind, labels):
-    """The text over the picture (ink_over), which belongs inside the labels. Returns (pixels
-    outside every label, pixels inside that are not green, per label its pixel count and one past
-    its rightmost column). The outermost pixels of the client area are not counted outside: a
-    picture placed between two pixels shares them with what lies next to it."""
-    ink = ink_over(client, behind)
-    shown = client[:ink.shape[0], :ink.shape[1]]
-    inside, interior = numpy.zeros(ink.shape, bool), numpy.zeros(ink.shape, bool)
-    interior[1:-1, 1:-1] = True
-    per_label = []
-    for x, y, w, h in (box(label) for label in labels):
-        area = ink[y:y + h, x:x + w]
-        inside[y:y + h, x:x + w] = True
-        columns = numpy.nonzero(area.any(axis=0))[0]
-        per_label.append((int(area.sum()), x + int(columns[-1]) + 1 if columns.size else 0))
-    red, green, blue = shown[..., 0], shown[..., 1], shown[..., 2]
-    not_green = ink & inside & ((green < red) | (green < blue))
-    return int((ink & ~inside & interior).sum()), int(not_green.sum()), per_label
 
 
 def layouts(*days):
@@ -389,6 +368,31 @@ class MainWindow(Program):
         x, y, width, height, self.menu_height = wait_for(found, 5) or fail("no picture at the client area's corner")
         self.origin = (x, y + self.menu_height)
         self.area = (x, y + self.menu_height, width, height - self.menu_height)
+
+    def reading_faults(self, laid_out, behind=None):
+        """How the client area shows the reading otherwise than the day's layouts() lay it out, an
+        empty list when it does not: ink over the picture outside every label, ink in them that is
+        not green, the right-aligned verse and commentary ending off the labels' common right edge,
+        the labels misplaced_text finds. behind: the picture or pictures the build may have drawn
+        (ink_over). The outermost pixels of the client area are not counted outside: a picture
+        placed between two pixels shares them with what lies next to it."""
+        client = self.client_area()
+        ink = ink_over(client, picture(SCALE) if behind is None else behind)
+        red, green, blue = (client[:ink.shape[0], :ink.shape[1], channel] for channel in range(3))
+        inside = numpy.zeros(ink.shape, bool)
+        for x, y, w, h in map(box, LABELS.values()):
+            inside[y:y + h, x:x + w] = True
+        outside = (ink & ~inside)[1:-1, 1:-1].sum()
+        not_green = (ink & inside & ((green < red) | (green < blue))).sum()
+        faults = [f'{count} pixels of ink {what}' for count, what in
+                  [(outside, 'outside the labels'), (not_green, 'in the labels, not green')] if count]
+        edge, tolerance = scaled(LABELS_RIGHT_EDGE), 1 if SCALE == 1 else 2
+        for name in ('L3', 'L4'):
+            x, y, w, h = box(LABELS[name])
+            columns = numpy.nonzero(ink[y:y + h, x:x + w].any(axis=0))[0]
+            end = x + int(columns[-1]) + 1 if columns.size else 0
+            faults += [f'{name} ends at column {end}, not {edge}'] if abs(end - edge) > tolerance else []
+        return faults + misplaced_text(ink, LABELS, laid_out)
 
     def client_area(self, shot=None):
         x, y, width, height = self.area

@@ -16,7 +16,7 @@ from unittest import mock
 from harness import LABELS, MAIN_OUTER, Program, differing, fail, main, picture, pixels, reference, wait_for
 
 # How much of the client area, below the menu bar, the labels take up.
-READING = (max(x + width for x, _, width, _ in LABELS), max(y + height for _, y, _, height in LABELS))
+READING = (max(x + width for x, _, width, _ in LABELS.values()), max(y + height for _, y, _, height in LABELS.values()))
 
 
 @contextlib.contextmanager
