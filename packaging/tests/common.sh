@@ -1,12 +1,14 @@
 # Shared by the packaging checks (sourced, not run).
 
-# need <command> <debian-package>: stop with a clear message when a tool is missing, rather than
-# with "command not found" halfway through a check.
+# need COMMAND[:DEBIAN-PACKAGE]...: stop with a clear message when a tool is missing, rather than
+# with "command not found" halfway through a check. The package is named as the command unless
+# given.
 need() {
-    command -v "$1" >/dev/null || {
-        echo "$1 not found; apt-get install $2 (tools/dev.sh test installs it)" >&2
-        exit 1
-    }
+    local tool
+    for tool in "$@"; do
+        command -v "${tool%%:*}" >/dev/null ||
+            fail "${tool%%:*} not found; apt-get install ${tool#*:} (tools/dev.sh test installs it)"
+    done
 }
 
 fail() {

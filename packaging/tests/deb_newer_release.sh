@@ -9,10 +9,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cpack=$1 cpack_config=$2 version=$3 release=$4
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-need debootstrap debootstrap
-need xdotool xdotool
-need import imagemagick
-need tesseract tesseract-ocr
+need debootstrap xdotool import:imagemagick tesseract:tesseract-ocr
 scratch_dir
 
 flock "$(dirname "$cpack_config")/.deb_package.lock" "$cpack" --config "$cpack_config" -G DEB -B "$scratch/out" \

@@ -11,10 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cpack=$1 cpack_config=$2 compiler=$3 version=$4 id=$5
 shift 5
 build_dir=$(dirname "$cpack_config")
-need lintian lintian
-need desktop-file-validate desktop-file-utils
-need appstreamcli appstream
-need hardening-check devscripts
+need lintian desktop-file-validate:desktop-file-utils appstreamcli:appstream hardening-check:devscripts
 scratch_dir
 
 # cpack first brings the build tree up to date, and two builds of one tree at once corrupt it:

@@ -8,10 +8,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 checkout=$1
-need git git
-need faketime faketime
-need diffoscope diffoscope-minimal
-need localedef libc-bin
+need git faketime diffoscope:diffoscope-minimal localedef:libc-bin
 scratch_dir
 
 commit=$(git -C "$checkout" rev-parse HEAD) || fail "a release is made from git, and git finds no repository in $checkout"

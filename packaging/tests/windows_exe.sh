@@ -7,8 +7,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 exe=$1 version=$2
-need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
-need wrestool icoutils
+need x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64 wrestool:icoutils
 scratch_dir
 
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
