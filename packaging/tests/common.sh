@@ -16,6 +16,15 @@ fail() {
     exit 1
 }
 
+# build_deb CPACK CPACK-CONFIG VERSION: the Debian package, built from the current build as a
+# release would, in $scratch; its path in $deb. cpack first brings the build tree up to date, and
+# two builds of one tree at once corrupt it: the lock keeps concurrent checks on it apart.
+build_deb() {
+    flock "$(dirname "$2")/.deb_package.lock" "$1" --config "$2" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+        { cat "$scratch/cpack.log" >&2; fail "cpack could not build the package"; }
+    deb=$scratch/out/brelunda_${3}-1_$(dpkg --print-architecture).deb
+}
+
 # scratch_dir: a private temporary directory, removed when the script ends, so checks can run in
 # parallel with each other and with themselves.
 scratch_dir() {
