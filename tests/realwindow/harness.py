@@ -299,20 +299,15 @@ class Program:
     def __init__(self, day=15, clock=None, environment=None, command=None):
         env = dict(os.environ, **(environment or {}))
         if day or clock:
-            library = next(path for path in ('/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1',
-                                             '/usr/lib/faketime/libfaketimeMT.so.1') if os.path.exists(path))
             # The multi-threaded library: with the plain one a Qt event loop now and then stalls. File
             # times stay real: faked ones make fontconfig think its caches stale and rewrite them.
-            env.update(LD_PRELOAD=library, FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00',
-                       FAKETIME_DONT_FAKE_MONOTONIC='1', NO_FAKE_STAT='1')
+            env.update(LD_PRELOAD='/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1', NO_FAKE_STAT='1',
+                       FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00', FAKETIME_DONT_FAKE_MONOTONIC='1')
         env.pop('QT_QPA_PLATFORM', None)
         env.update(DENSITY)
         command = command or [PROGRAM]
         self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        # Whose windows to look for: the process started, unless it runs the program as a child.
-        self.pid = self.process.pid
-        self.main = None
 
     def __enter__(self):
         return self
@@ -321,12 +316,11 @@ class Program:
         self.close()
 
     def close(self):
-        for pid in {self.pid, self.process.pid}:
-            subprocess.run(['kill', '-9', str(pid)], stderr=subprocess.DEVNULL)
+        self.process.kill()
         self.process.communicate(timeout=10)
 
     def windows(self, title):
-        found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.pid),
+        found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.process.pid),
                                 '--name', f'^{title}$'], capture_output=True, text=True)
         return [Window(id, title) for id in found.stdout.split()]
 
