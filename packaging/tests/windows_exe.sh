@@ -61,14 +61,10 @@ too_new=$(awk -F ' *[|] *' '
 # dpiAware asks Windows 7 and 8, which read no dpiAwareness, not to scale the program's windows as
 # pictures. Under Wine nothing shows it: Wine 8 gives the true dpi to a process with neither.
 manifest=$(wrestool -x --raw -t 24 "$exe" | tr -d '\n')
-while read -r id windows; do
-    [[ $manifest == *"<supportedOS Id=\"{$id}\"/>"* ]] || fail "the manifest does not name Windows $windows"
-done <<'EOF'
-35138b9a-5d96-4fbd-8e2d-a2440225f93a 7
-4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 8
-1f676c76-80e1-4239-95bb-83d0f6d0da78 8.1
-8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a 10 and 11
-EOF
+for windows in 7=35138b9a-5d96-4fbd-8e2d-a2440225f93a 8=4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+    8.1=1f676c76-80e1-4239-95bb-83d0f6d0da78 10/11=8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+    [[ $manifest == *"<supportedOS Id=\"{${windows#*=}}\"/>"* ]] || fail "the manifest does not name Windows ${windows%=*}"
+done
 dpi_aware='<dpiAware [^>]*>true/pm</dpiAware>'
 [[ $manifest =~ $dpi_aware ]] || fail "the manifest's dpiAware is not true/pm"
 for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
