@@ -34,7 +34,7 @@ test_packages=(xvfb xauth openbox xdotool x11-utils imagemagick faketime dbus cl
     lintian desktop-file-utils appstream devscripts dpkg-dev
     at-spi2-core python3-pyatspi orca python3-numpy icoutils i3-wm jwm
     libx11-dev libxdamage-dev valgrind unzip debootstrap tesseract-ocr tesseract-ocr-eng
-    qt6-wayland weston mutter xwayland git locales diffoscope-minimal osslsigncode gnupg openssl)
+    qt6-wayland mutter xwayland git locales diffoscope-minimal osslsigncode gnupg openssl)
 windows_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libjpeg-turbo-progs python3 cmake make
     wixl msitools python3-gi gir1.2-libmsi-1.0 wine wine64)
 # cpack's Debian packages need dpkg-shlibdeps and file.

@@ -9,15 +9,9 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cpack=$1 cpack_config=$2 version=$3 release=$4
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-need debootstrap debootstrap
-need xdotool xdotool
-need import imagemagick
-need tesseract tesseract-ocr
+need debootstrap xdotool import:imagemagick tesseract:tesseract-ocr
 scratch_dir
-
-flock "$(dirname "$cpack_config")/.deb_package.lock" "$cpack" --config "$cpack_config" -G DEB -B "$scratch/out" \
-    >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log" >&2; fail "cpack could not build the package"; }
-deb=$scratch/out/brelunda_${version}-1_$(dpkg --print-architecture).deb
+build_deb "$cpack" "$cpack_config" "$version"
 
 # The package comes in on standard input. libfaketime is installed after it, so that it cannot
 # stand in for anything the package forgot (it needs nothing but the C library anyway).

@@ -11,17 +11,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cpack=$1 cpack_config=$2 compiler=$3 version=$4 id=$5
 shift 5
 build_dir=$(dirname "$cpack_config")
-need lintian lintian
-need desktop-file-validate desktop-file-utils
-need appstreamcli appstream
-need hardening-check devscripts
+need lintian desktop-file-validate:desktop-file-utils appstreamcli:appstream hardening-check:devscripts
 scratch_dir
-
-# cpack first brings the build tree up to date, and two builds of one tree at once corrupt it:
-# the lock keeps concurrent runs of this check on the same build directory apart.
-flock "$(dirname "$cpack_config")/.deb_package.lock" "$cpack" --config "$cpack_config" -G DEB -B "$scratch/out" \
-    >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log" >&2; fail "cpack could not build the package"; }
-deb=$scratch/out/brelunda_${version}-1_$(dpkg --print-architecture).deb
+build_deb "$cpack" "$cpack_config" "$version"
 root=$scratch/root
 dpkg -x "$deb" "$root"
 metainfo=$root/usr/share/metainfo/$id.metainfo.xml

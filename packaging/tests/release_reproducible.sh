@@ -8,10 +8,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 checkout=$1
-need git git
-need faketime faketime
-need diffoscope diffoscope-minimal
-need localedef libc-bin
+need git faketime diffoscope:diffoscope-minimal localedef:libc-bin
 scratch_dir
 
 commit=$(git -C "$checkout" rev-parse HEAD) || fail "a release is made from git, and git finds no repository in $checkout"
@@ -29,13 +26,9 @@ for clone in "$one" "$two"; do
     git -C "$clone" checkout -q --detach "$commit"
 done
 export BRELUNDA_RELEASE_DEBIAN=$debian
+# release CLONE COMMAND...: the release made in the clone, tools/release.sh run through the command.
 release() {
-    local clone=$1
-    shift
-    (cd "$clone" && "$@" tools/release.sh) >"$clone.log" 2>&1 || {
-        tail -n 40 "$clone.log" >&2
-        fail "the release in $clone failed"
-    }
+    (cd "$1" && "${@:2}" tools/release.sh) >"$1.log" 2>&1 || { tail -n 40 "$1.log" >&2; fail "the release in $1 failed"; }
 }
 start=$SECONDS
 release "$one" env -u SOURCE_DATE_EPOCH LC_ALL=C.UTF-8 TZ=UTC sh -c 'umask 022 && exec "$@"' umask

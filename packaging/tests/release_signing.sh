@@ -9,9 +9,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=$1 version=$2
-need osslsigncode osslsigncode
-need gpg gnupg
-need openssl openssl
+need osslsigncode gpg:gnupg openssl
 scratch_dir
 export GNUPGHOME=$scratch/gnupg
 trap 'gpgconf --kill gpg-agent 2>/dev/null; rm -rf "$scratch"' EXIT

@@ -7,8 +7,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 exe=$1 version=$2
-need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
-need wrestool icoutils
+need x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64 wrestool:icoutils
 scratch_dir
 
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
@@ -22,36 +21,28 @@ done
 # names, precise time) and what a newer runtime reaches for; msvcrt.dll's as mingw-w64's own list
 # of that DLL's versions gives them. The loader refuses an executable importing any of them.
 later='
-user32   | Windows 10 1607 | GetDpiForWindow GetDpiForSystem GetSystemMetricsForDpi AdjustWindowRectExForDpi
-user32   | Windows 10 1607 | SystemParametersInfoForDpi EnableNonClientDpiScaling IsValidDpiAwarenessContext
-user32   | Windows 10 1607 | SetThreadDpiAwarenessContext GetThreadDpiAwarenessContext
-user32   | Windows 10 1607 | GetWindowDpiAwarenessContext GetAwarenessFromDpiAwarenessContext
-user32   | Windows 10 1607 | AreDpiAwarenessContextsEqual
-user32   | Windows 10 1703 | SetProcessDpiAwarenessContext SetDialogDpiChangeBehavior
-user32   | Windows 10 1703 | SetDialogControlDpiChangeBehavior
-user32   | Windows 10 1803 | GetDpiFromDpiAwarenessContext GetSystemDpiForProcess SetThreadDpiHostingBehavior
-user32   | Windows 8.1     | LogicalToPhysicalPointForPerMonitorDPI PhysicalToLogicalPointForPerMonitorDPI
-user32   | Windows 8       | EnableMouseInPointer GetPointerType GetPointerInfo GetCurrentInputMessageSource
-user32   | Windows 8       | GetWindowFeedbackSetting SetWindowFeedbackSetting IsImmersiveProcess
-user32   | Windows 8       | SetCoalescableTimer
-kernel32 | Windows 8       | GetSystemTimePreciseAsFileTime CreateFile2 CopyFile2 GetCurrentThreadStackLimits
-kernel32 | Windows 8       | InitializeSynchronizationBarrier EnterSynchronizationBarrier
-kernel32 | Windows 8       | PrefetchVirtualMemory GetOverlappedResultEx SetThreadpoolTimerEx GetFirmwareType
-kernel32 | Windows 8       | GetPackageFamilyName GetCurrentPackageId GetCurrentPackageFullName
-kernel32 | Windows 8       | GetProcessInformation SetProcessInformation GetProcessMitigationPolicy
-kernel32 | Windows 8       | SetProcessMitigationPolicy GetThreadInformation SetThreadInformation
-kernel32 | Windows 8 (7 SP1 only with update KB2533623) | SetDefaultDllDirectories AddDllDirectory
-kernel32 | Windows 10      | GetSystemCpuSetInformation AppPolicyGetProcessTerminationMethod
-kernel32 | Windows 10 1607 | SetThreadDescription GetThreadDescription
-kernel32 | Windows 10 1709 | IsWow64Process2
-kernel32 | Windows 10 1809 | CreatePseudoConsole
-kernel32 | Windows 11      | GetTempPath2W
-msvcrt   | Windows 8       | _create_locale _free_locale _get_current_locale _wcstod_l
-msvcrt   | Windows 8.1     | __ExceptionPtrCreate __ExceptionPtrCopy __ExceptionPtrRethrow __AdjustPointer
-msvcrt   | Windows 8.1     | _W_Getdays _W_Getmonths _Wcsftime
-ole32    | Windows 8       | CoIncrementMTAUsage CoDecrementMTAUsage
-uxtheme  | Windows 10 1703 | OpenThemeDataForDpi
-advapi32 | Windows 8       | EventSetInformation
+Windows 8       | EnableMouseInPointer GetPointerType GetPointerInfo GetCurrentInputMessageSource
+Windows 8       | GetWindowFeedbackSetting SetWindowFeedbackSetting IsImmersiveProcess SetCoalescableTimer
+Windows 8       | GetSystemTimePreciseAsFileTime CreateFile2 CopyFile2 GetCurrentThreadStackLimits
+Windows 8       | InitializeSynchronizationBarrier EnterSynchronizationBarrier PrefetchVirtualMemory
+Windows 8       | GetOverlappedResultEx SetThreadpoolTimerEx GetFirmwareType GetPackageFamilyName GetCurrentPackageId
+Windows 8       | GetCurrentPackageFullName GetProcessInformation SetProcessInformation GetProcessMitigationPolicy
+Windows 8       | SetProcessMitigationPolicy GetThreadInformation SetThreadInformation _create_locale _free_locale
+Windows 8       | _get_current_locale _wcstod_l CoIncrementMTAUsage CoDecrementMTAUsage EventSetInformation
+Windows 8 (7 SP1 only with update KB2533623) | SetDefaultDllDirectories AddDllDirectory
+Windows 8.1     | LogicalToPhysicalPointForPerMonitorDPI PhysicalToLogicalPointForPerMonitorDPI __ExceptionPtrCreate
+Windows 8.1     | __ExceptionPtrCopy __ExceptionPtrRethrow __AdjustPointer _W_Getdays _W_Getmonths _Wcsftime
+Windows 10      | GetSystemCpuSetInformation AppPolicyGetProcessTerminationMethod
+Windows 10 1607 | GetDpiForWindow GetDpiForSystem GetSystemMetricsForDpi AdjustWindowRectExForDpi SetThreadDescription
+Windows 10 1607 | SystemParametersInfoForDpi EnableNonClientDpiScaling IsValidDpiAwarenessContext GetThreadDescription
+Windows 10 1607 | SetThreadDpiAwarenessContext GetThreadDpiAwarenessContext GetWindowDpiAwarenessContext
+Windows 10 1607 | GetAwarenessFromDpiAwarenessContext AreDpiAwarenessContextsEqual
+Windows 10 1703 | SetProcessDpiAwarenessContext SetDialogDpiChangeBehavior SetDialogControlDpiChangeBehavior
+Windows 10 1703 | OpenThemeDataForDpi
+Windows 10 1709 | IsWow64Process2
+Windows 10 1803 | GetDpiFromDpiAwarenessContext GetSystemDpiForProcess SetThreadDpiHostingBehavior
+Windows 10 1809 | CreatePseudoConsole
+Windows 11      | GetTempPath2W
 '
 # Each imported function as "dll function", from the import tables objdump prints: a line per
 # function, its address first and its name last (binutils 2.44 puts an ordinal column between).
@@ -61,22 +52,19 @@ functions=$(awk '/DLL Name:/ { dll = tolower($3); sub(/\.dll$/, "", dll); next }
     dll != "" && NF >= 3 && $1 ~ /^[0-9a-f]+$/ { print dll, $NF }' <<<"$headers")
 grep -qx 'user32 CreateWindowExW' <<<"$functions" || fail "no function read from the import tables"
 too_new=$(awk -F ' *[|] *' '
-    NR == FNR { for (i = split($3, names, " "); i; i--) since[$1 " " names[i]] = $2; next }
-    $0 in since { release = since[$0]; sub(" ", "!"); printf "%s (%s); ", $0, release }' \
+    NR == FNR { for (i = split($2, names, " "); i; i--) since[names[i]] = $1; next }
+    { split($0, imported, " ") }
+    imported[2] in since { printf "%s!%s (%s); ", imported[1], imported[2], since[imported[2]] }' \
     <(echo "$later") - <<<"$functions")
 [[ -z $too_new ]] || fail "imports what Windows 7 SP1 lacks: $too_new"
 # The manifest, as Windows 7 reads it: it names each Windows from 7 on as supported, and its
 # dpiAware asks Windows 7 and 8, which read no dpiAwareness, not to scale the program's windows as
 # pictures. Under Wine nothing shows it: Wine 8 gives the true dpi to a process with neither.
 manifest=$(wrestool -x --raw -t 24 "$exe" | tr -d '\n')
-while read -r id windows; do
-    [[ $manifest == *"<supportedOS Id=\"{$id}\"/>"* ]] || fail "the manifest does not name Windows $windows"
-done <<'EOF'
-35138b9a-5d96-4fbd-8e2d-a2440225f93a 7
-4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 8
-1f676c76-80e1-4239-95bb-83d0f6d0da78 8.1
-8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a 10 and 11
-EOF
+for windows in 7=35138b9a-5d96-4fbd-8e2d-a2440225f93a 8=4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+    8.1=1f676c76-80e1-4239-95bb-83d0f6d0da78 10/11=8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+    [[ $manifest == *"<supportedOS Id=\"{${windows#*=}}\"/>"* ]] || fail "the manifest does not name Windows ${windows%=*}"
+done
 dpi_aware='<dpiAware [^>]*>true/pm</dpiAware>'
 [[ $manifest =~ $dpi_aware ]] || fail "the manifest's dpiAware is not true/pm"
 for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do

@@ -10,8 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=$1 version=$2
 msi=$build/Brelunda-$version-x64.msi zip=$build/Brelunda-$version-x64.zip
-need msidump msitools
-need wine wine
+need msidump:msitools wine
 scratch_dir
 
 # The tables, read back.

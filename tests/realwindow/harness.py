@@ -32,22 +32,23 @@ def scaled(pixels):
 
 
 MAIN_OUTER, ABOUT_OUTER = (scaled(610), scaled(468)), (scaled(346), scaled(357))
-# L1..L4 in the client area's pixels at the layout's scale.
-LABELS = [(120, 16, 441, 33), (120, 56, 441, 33), (120, 96, 441, 49), (56, 152, 505, 257)]
-NAMED_LABELS = dict(zip(('L1', 'L2', 'L3', 'L4'), LABELS))
+# The main window's labels in the client area's pixels at the layout's scale.
+LABELS = {'L1': (120, 16, 441, 33), 'L2': (120, 56, 441, 33), 'L3': (120, 96, 441, 49), 'L4': (56, 152, 505, 257)}
 # The About window's labels by name, and its two rules, in its client area's pixels.
 ABOUT_LABELS = {'Label1': (32, 8, 289, 33), 'Label2(0)': (32, 56, 97, 17), 'Label2(1)': (32, 72, 185, 17),
                 'Label3(0)': (192, 96, 137, 17), 'Label3(1)': (104, 112, 225, 17), 'Label3(2)': (32, 168, 297, 65),
                 'Label4': (8, 248, 313, 65)}
 DARK_RULE, LIGHT_RULE = (32, 87, 296, 2), (31, 90, 299, 1)
 LABELS_RIGHT_EDGE = 561
-# Wine at another density runs in a prefix of that many dots per inch (tests/run-suite.sh).
-WINE_ENVIRONMENT = {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREFIXES', ''), str(DPI))} \
-    if BUILD == 'wine' and SCALE != 1 else {}
+# What runs the build at its density: Qt by a factor; Wine in a prefix of that many dots per inch
+# (tests/run-suite.sh).
+DENSITY = {} if SCALE == 1 else {'QT_SCALE_FACTOR': f'{SCALE:g}'} if BUILD == 'linux' else \
+    {'WINEPREFIX': os.path.join(os.environ.get('BRELUNDA_WINEPREFIXES', ''), str(DPI))}
 
 
-def run(*command, timeout=20):
-    done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
+def run(*command, timeout=20, env=None):
+    """A command's output, with env added to its environment."""
+    done = subprocess.run(command, capture_output=True, text=True, timeout=timeout, env={**os.environ, **(env or {})})
     return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
 
 
@@ -99,12 +100,18 @@ def screen_size():
     return tuple(int(n) for n in re.search(r'Width: (\d+)\s+Height: (\d+)', run('xwininfo', '-root')).groups())
 
 
+def pixels(*command):
+    """The image an ImageMagick command writes, as a height x width x 3 array of signed values,
+    ready for differences."""
+    raw = subprocess.run([*command, '-depth', '8', 'ppm:-'], capture_output=True, check=True, timeout=20).stdout
+    header = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', raw)
+    width, height = int(header[1]), int(header[2])
+    return numpy.frombuffer(raw[header.end():], numpy.uint8).reshape(height, width, 3).astype(numpy.int16)
+
+
 def screenshot():
-    """The whole screen as a height x width x 3 array of signed values, ready for differences."""
-    width, height = screen_size()
-    raw = subprocess.run(['import', '-window', 'root', '-depth', '8', 'rgb:-'], capture_output=True,
-                         check=True, timeout=20).stdout
-    return numpy.frombuffer(raw, numpy.uint8).reshape(height, width, 3).astype(numpy.int16)
+    """The whole screen."""
+    return pixels('import', '-window', 'root')
 
 
 def differing(a, b, tolerance=8):
@@ -115,9 +122,7 @@ def picture(scale=1, lower=0.0):
     """The background picture as shipped, decoded as the program's build decodes it. At a scale,
     enlarged smoothly: each pixel blended from the four nearest of the original by their distance,
     as both builds do; placed lower by a fraction of a pixel when asked."""
-    path = os.path.join(SOURCE, 'ui', 'assets', 'background.jpg')
-    raw = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], capture_output=True, check=True).stdout
-    original = numpy.frombuffer(raw, numpy.uint8).reshape(424, 603, 3).astype(numpy.int16)
+    original = pixels('convert', os.path.join(SOURCE, 'ui', 'assets', 'background.jpg'))
     if scale == 1 and not lower:
         return original
 
@@ -127,8 +132,8 @@ def picture(scale=1, lower=0.0):
         at = numpy.clip((numpy.arange(enlarged) + 0.5 - shift) * size / enlarged - 0.5, 0, size - 1)
         first = at.astype(int)
         return first, numpy.minimum(first + 1, size - 1), at - first
-    top, bottom, down = places(424, lower)
-    left, right, across = places(603, 0)
+    top, bottom, down = places(original.shape[0], lower)
+    left, right, across = places(original.shape[1], 0)
     rows = original[top] * (1 - down)[:, None, None] + original[bottom] * down[:, None, None]
     blended = rows[:, left] * (1 - across)[None, :, None] + rows[:, right] * across[None, :, None]
     return (blended + 0.5).astype(numpy.int16)
@@ -141,9 +146,7 @@ def box(label):
 
 def win32_probe(name, *arguments):
     """A probe's output, run under the same Wine as the program."""
-    command = ['wine', os.path.join(os.environ['BRELUNDA_WIN32_PROBES'], name), *arguments]
-    done = subprocess.run(command, capture_output=True, text=True, timeout=30, env=dict(os.environ, **WINE_ENVIRONMENT))
-    return done.stdout if done.returncode == 0 else fail(f'{" ".join(command)} failed: {done.stderr.strip()}')
+    return run('wine', os.path.join(os.environ['BRELUNDA_WIN32_PROBES'], name), *arguments, timeout=30, env=DENSITY)
 
 
 def ink_over(client, behind):
@@ -156,26 +159,6 @@ def ink_over(client, behind):
                       for picture in behind], axis=0) >= 60
 
 
-def label_ink(client, behind, labels):
-    """The text over the picture (ink_over), which belongs inside the labels. Returns (pixels
-    outside every label, pixels inside that are not green, per label its pixel count and one past
-    its rightmost column). The outermost pixels of the client area are not counted outside: a
-    picture placed between two pixels shares them with what lies next to it."""
-    ink = ink_over(client, behind)
-    shown = client[:ink.shape[0], :ink.shape[1]]
-    inside, interior = numpy.zeros(ink.shape, bool), numpy.zeros(ink.shape, bool)
-    interior[1:-1, 1:-1] = True
-    per_label = []
-    for x, y, w, h in (box(label) for label in labels):
-        area = ink[y:y + h, x:x + w]
-        inside[y:y + h, x:x + w] = True
-        columns = numpy.nonzero(area.any(axis=0))[0]
-        per_label.append((int(area.sum()), x + int(columns[-1]) + 1 if columns.size else 0))
-    red, green, blue = shown[..., 0], shown[..., 1], shown[..., 2]
-    not_green = ink & inside & ((green < red) | (green < blue))
-    return int((ink & ~inside & interior).sum()), int(not_green.sum()), per_label
-
-
 def layouts(*days):
     """How each label's text lays out at the build's density on those days, worked out from the
     window descriptions alone by the build's layout probe (GDI's wrapping under Wine, the fit
@@ -186,10 +169,8 @@ def layouts(*days):
     if BUILD == 'wine':
         output, factor = win32_probe('layout_probe.exe', str(DPI), *days), 1
     else:
-        scale = {'QT_SCALE_FACTOR': f'{SCALE:g}'} if SCALE != 1 else {}
-        done = subprocess.run([os.environ['BRELUNDA_LAYOUT_PROBE'], *days], capture_output=True, text=True,
-                              timeout=60, env=dict(os.environ, QT_QPA_PLATFORM='offscreen', **scale))
-        output, factor = done.stdout if done.returncode == 0 else fail(f'layout probe: {done.stderr}'), SCALE
+        env = {'QT_QPA_PLATFORM': 'offscreen', **DENSITY}
+        output, factor = run(os.environ['BRELUNDA_LAYOUT_PROBE'], *days, timeout=60, env=env), SCALE
     found = {}
     for line in output.splitlines():
         day, name, _, left, right, *rows = line.split()
@@ -335,21 +316,15 @@ class Program:
     def __init__(self, day=15, clock=None, environment=None, command=None):
         env = dict(os.environ, **(environment or {}))
         if day or clock:
-            library = next(path for path in ('/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1',
-                                             '/usr/lib/faketime/libfaketimeMT.so.1') if os.path.exists(path))
             # The multi-threaded library: with the plain one a Qt event loop now and then stalls. File
             # times stay real: faked ones make fontconfig think its caches stale and rewrite them.
-            env.update(LD_PRELOAD=library, FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00',
-                       FAKETIME_DONT_FAKE_MONOTONIC='1', NO_FAKE_STAT='1')
+            env.update(LD_PRELOAD='/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1', NO_FAKE_STAT='1',
+                       FAKETIME=clock or f'@2026-12-{day:02d} 10:00:00', FAKETIME_DONT_FAKE_MONOTONIC='1')
         env.pop('QT_QPA_PLATFORM', None)
-        # Qt scales by a factor; Wine by the prefix's dots per inch.
-        env.update({'QT_SCALE_FACTOR': f'{SCALE:g}'} if BUILD == 'linux' and SCALE != 1 else WINE_ENVIRONMENT)
+        env.update(DENSITY)
         command = command or [PROGRAM]
         self.process = subprocess.Popen((['wine'] if BUILD == 'wine' else []) + command, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        # Whose windows to look for: the process started, unless it runs the program as a child.
-        self.pid = self.process.pid
-        self.main = None
 
     def __enter__(self):
         return self
@@ -358,12 +333,11 @@ class Program:
         self.close()
 
     def close(self):
-        for pid in {self.pid, self.process.pid}:
-            subprocess.run(['kill', '-9', str(pid)], stderr=subprocess.DEVNULL)
+        self.process.kill()
         self.process.communicate(timeout=10)
 
     def windows(self, title):
-        found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.pid),
+        found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.process.pid),
                                 '--name', f'^{title}$'], capture_output=True, text=True)
         return [Window(id, title) for id in found.stdout.split()]
 
@@ -405,6 +379,31 @@ class MainWindow(Program):
         x, y, width, height, self.menu_height = wait_for(found, 5) or fail("no picture at the client area's corner")
         self.origin = (x, y + self.menu_height)
         self.area = (x, y + self.menu_height, width, height - self.menu_height)
+
+    def reading_faults(self, laid_out, behind=None):
+        """How the client area shows the reading otherwise than the day's layouts() lay it out, an
+        empty list when it does not: ink over the picture outside every label, ink in them that is
+        not green, the right-aligned verse and commentary ending off the labels' common right edge,
+        the labels misplaced_text finds. behind: the picture or pictures the build may have drawn
+        (ink_over). The outermost pixels of the client area are not counted outside: a picture
+        placed between two pixels shares them with what lies next to it."""
+        client = self.client_area()
+        ink = ink_over(client, picture(SCALE) if behind is None else behind)
+        red, green, blue = (client[:ink.shape[0], :ink.shape[1], channel] for channel in range(3))
+        inside = numpy.zeros(ink.shape, bool)
+        for x, y, w, h in map(box, LABELS.values()):
+            inside[y:y + h, x:x + w] = True
+        outside = (ink & ~inside)[1:-1, 1:-1].sum()
+        not_green = (ink & inside & ((green < red) | (green < blue))).sum()
+        faults = [f'{count} pixels of ink {what}' for count, what in
+                  [(outside, 'outside the labels'), (not_green, 'in the labels, not green')] if count]
+        edge, tolerance = scaled(LABELS_RIGHT_EDGE), 1 if SCALE == 1 else 2
+        for name in ('L3', 'L4'):
+            x, y, w, h = box(LABELS[name])
+            columns = numpy.nonzero(ink[y:y + h, x:x + w].any(axis=0))[0]
+            end = x + int(columns[-1]) + 1 if columns.size else 0
+            faults += [f'{name} ends at column {end}, not {edge}'] if abs(end - edge) > tolerance else []
+        return faults + misplaced_text(ink, LABELS, laid_out)
 
     def client_area(self, shot=None):
         x, y, width, height = self.area

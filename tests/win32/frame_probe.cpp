@@ -14,29 +14,12 @@
 
 #include <cstdio>
 
-namespace {
-// The shown window with that title: one of a program just killed may linger, hidden, a moment.
-HWND shown(const char* title) {
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) {
-            auto& wanted = *reinterpret_cast<Search*>(parameter);
-            char text[256] = {};
-            GetWindowTextA(window, text, sizeof text);
-            if (IsWindowVisible(window) && lstrcmpA(text, wanted.title) == 0)
-                wanted.found = window;
-            return wanted.found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-} // namespace
-
 int main(int argc, char** argv) {
-    HWND window = argc > 1 ? shown(argv[1]) : nullptr;
+    // The shown window with that title: one of a program just killed may linger, hidden, a moment.
+    HWND window = nullptr;
+    do
+        window = argc > 1 ? FindWindowExA(nullptr, window, nullptr, argv[1]) : nullptr;
+    while (window && !IsWindowVisible(window));
     const UINT dpi = window ? GetDpiForWindow(window) : 0;
     if (!dpi)
         return 1;

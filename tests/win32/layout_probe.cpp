@@ -51,21 +51,18 @@ void measure(int day, const probes::ShownText& shown, int dpi) {
     GdiFlush();
 
     const auto* pixel = static_cast<const std::uint32_t*>(bits);
-    const auto inked = [&](int x, int y) { return int(pixel[y * canvasWidth + x] & 0xFF) <= inkLevel; };
     int left = canvasWidth, right = 0;
     std::string rows;
     for (int line = 0; line < lines; ++line) {
         int top = -1, bottom = -1;
-        for (int y = line * metrics.tmHeight; y < (line + 1) * metrics.tmHeight; ++y) {
-            for (int x = 0; x < canvasWidth; ++x) {
-                if (inked(x, y)) {
+        for (int y = line * metrics.tmHeight; y < (line + 1) * metrics.tmHeight; ++y)
+            for (int x = 0; x < canvasWidth; ++x)
+                if (int(pixel[y * canvasWidth + x] & 0xFF) <= inkLevel) {
                     top = top < 0 ? y : top;
                     bottom = y + 1;
                     left = std::min(left, x);
                     right = std::max(right, x + 1);
                 }
-            }
-        }
         if (top >= 0)
             rows.append(" ").append(std::to_string(top)).append(":").append(std::to_string(bottom));
     }
