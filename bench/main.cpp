@@ -1,7 +1,7 @@
 // Measures the program against a bare Qt window and a raw Xlib window built in the same tree, in
 // the same run, and prints their medians and ratios. Needs an X server with a window manager:
 //
-//   dbus-run-session -- tests/x11/with-display.sh build/bench/brelunda-bench
+//   dbus-run-session -- tools/with-display.sh build/bench/brelunda-bench
 //
 // Options:
 //   --runs N             timed starts of each program (default 20)
