@@ -361,6 +361,8 @@ class MainWindow(Program):
         self.main.settled()
         self.main.activate()
         self.locate()
+        # The labels may be drawn a moment after the picture that told where the client area is.
+        wait_for(lambda: differing(self.client_area(), self.client_area()) == 0, 3, 0.1)
 
     def locate(self):
         """The picture's corner is free of text, so it tells where the client area starts."""

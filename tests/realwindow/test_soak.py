@@ -53,7 +53,8 @@ class Soak(unittest.TestCase):
                     program.main.settled()
                     program.locate()
                 if day in seen:
-                    self.assertTrue(program.shows(seen[day]), where + ' shows another day')
+                    self.assertTrue(program.shows(seen[day]), f'{where} shows another day: '
+                                    f'{differing(program.client_area(), seen[day])} pixels differ')
                 else:
                     # A new day: once the picture has changed and holds still, it is like no day seen before.
                     def still():
