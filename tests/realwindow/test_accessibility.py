@@ -14,7 +14,7 @@ import tempfile
 import time
 import unittest
 
-from harness import BUILD, MainWindow, credits, in_session_of_its_own, key, main, readings, run, wait_for
+from harness import BUILD, MainWindow, credits, in_session_of_its_own, key, main, readings, wait_for
 
 if BUILD == 'linux':
     in_session_of_its_own()
