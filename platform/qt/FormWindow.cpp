@@ -752,7 +752,7 @@ void FormWindow::presentReading() {
     readingToPresent_ = false;
     if (!client_->hasFocus()) {
         client_->setFocus(Qt::OtherFocusReason);
-    } else if (QAccessible::isActive()) {
+    } else {
         QAccessible::deleteAccessibleInterface(
             QAccessible::uniqueId(QAccessible::queryAccessibleInterface(client_)));
         QAccessibleEvent focus(client_, QAccessible::Focus);
