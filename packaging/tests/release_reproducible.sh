@@ -8,7 +8,11 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 checkout=$1
-need git faketime diffoscope:diffoscope-minimal localedef:libc-bin
+need git diffoscope:diffoscope-minimal localedef:libc-bin
+libfaketime=/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1
+[[ -e $libfaketime ]] || fail "$libfaketime not found; apt-get install faketime (tools/dev.sh test installs it)"
+moved=$(($(LD_PRELOAD=$libfaketime FAKETIME=+3d date +%s) - $(date +%s)))
+((moved > 3 * 86400 - 60)) || fail "libfaketime did not move the clock three days on (moved $moved s)"
 scratch_dir
 
 commit=$(git -C "$checkout" rev-parse HEAD) || fail "a release is made from git, and git finds no repository in $checkout"
@@ -33,9 +37,11 @@ release() {
 start=$SECONDS
 release "$one" env -u SOURCE_DATE_EPOCH LC_ALL=C.UTF-8 TZ=UTC sh -c 'umask 022 && exec "$@"' umask
 # Three days later the clock has moved, not the times files were given: NO_FAKE_STAT keeps newer
-# libfaketimes (Debian 13's) from moving those too when they are read back.
+# libfaketimes (Debian 13's) from moving those too when they are read back. The library is preloaded
+# rather than run through the faketime command: that command refuses to start when a process that
+# had the library and was killed left its shared clock under the number the command now has.
 release "$two" env SOURCE_DATE_EPOCH="$epoch" LOCPATH="$scratch/locales" LC_ALL=pt_BR.UTF-8 TZ=Pacific/Kiritimati \
-    NO_FAKE_STAT=1 faketime -f +3d sh -c 'umask 002 && exec "$@"' umask
+    NO_FAKE_STAT=1 LD_PRELOAD="$libfaketime" FAKETIME=+3d sh -c 'umask 002 && exec "$@"' umask
 
 for pattern in 'brelunda-*.tar.gz' "brelunda_*_debian${debian}_*.deb" Brelunda.exe 'Brelunda-*-x64.msi' \
     'Brelunda-*-x64.zip'; do
