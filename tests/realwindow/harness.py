@@ -6,6 +6,7 @@ BRELUNDA_PROGRAM. Its clock is set with libfaketime, input is real (XTEST throug
 everything is measured from outside: xwininfo and xprop for places and sizes, screenshots by pixel.
 """
 
+import contextlib
 import os
 import re
 import shutil
@@ -335,6 +336,12 @@ class Program:
     def close(self):
         self.process.kill()
         self.process.communicate(timeout=10)
+        # libfaketime shares its clock among the program's processes through two objects named after
+        # the first one, and removes them only when that process exits of itself. Left behind, they
+        # stop the faketime command from starting in whichever process later has the same number.
+        for name in (f'faketime_shm_{self.process.pid}', f'sem.faketime_sem_{self.process.pid}'):
+            with contextlib.suppress(FileNotFoundError):
+                os.unlink(os.path.join('/dev/shm', name))
 
     def windows(self, title):
         found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.process.pid),
