@@ -32,7 +32,12 @@ done
 export BRELUNDA_RELEASE_DEBIAN=$debian
 # release CLONE COMMAND...: the release made in the clone, tools/release.sh run through the command.
 release() {
-    (cd "$1" && "${@:2}" tools/release.sh) >"$1.log" 2>&1 || { tail -n 40 "$1.log" >&2; fail "the release in $1 failed"; }
+    local status=0
+    (cd "$1" && echo "$BASHPID" >"$1.pid" && exec "${@:2}" tools/release.sh) >"$1.log" 2>&1 || status=$?
+    # A preloaded libfaketime leaves behind the clock it shared among the release's processes, named
+    # after the first of them, which the commands before the release became.
+    rm -f "/dev/shm/faketime_shm_$(<"$1.pid")" "/dev/shm/sem.faketime_sem_$(<"$1.pid")"
+    ((status == 0)) || { tail -n 40 "$1.log" >&2; fail "the release in $1 failed"; }
 }
 start=$SECONDS
 release "$one" env -u SOURCE_DATE_EPOCH LC_ALL=C.UTF-8 TZ=UTC sh -c 'umask 022 && exec "$@"' umask
