@@ -17,9 +17,7 @@ sanitized=$2
 windows=${3:-}
 
 if [[ -n $windows ]]; then
-    # Debian after 13 keeps wineserver beside Wine's libraries, out of the PATH.
-    command -v wineserver >/dev/null || PATH=$PATH:$(dirname "$(compgen -G '/usr/lib/*/wine/wineserver' | head -n 1)")
-    export PATH WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    source "$here/../tools/wine-env.sh"
     wine_root=$(mktemp -d)
     trap 'for prefix in "$wine_root"/*; do WINEPREFIX=$prefix wineserver -k; done 2>/dev/null; rm -rf "$wine_root"' EXIT
     # Windows' own colour scheme, as a Windows user has it: Wine's leaves the tooltip background

@@ -15,10 +15,8 @@ set -euo pipefail
 linux=$1 windows=$2 starts=${3:-15}
 watch=$linux/bench/brelunda-bench-watch
 scratch=$(mktemp -d)
-# Debian after 13 keeps wineserver beside Wine's libraries, out of the PATH.
-command -v wineserver >/dev/null || PATH=$PATH:$(dirname "$(compgen -G '/usr/lib/*/wine/wineserver' | head -n 1)")
-export PATH WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
+export WINEPREFIX=$scratch/prefix
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
 wineboot -i >/dev/null 2>&1
 wineserver -w

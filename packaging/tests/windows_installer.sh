@@ -27,7 +27,8 @@ table Shortcut | grep -qP '^StartMenu\tProgramMenuFolder\tBrelunda\tProgram\t\[#
     fail "Shortcut table: $(table Shortcut)"
 [[ -z $(table Registry) && -z $(table ServiceInstall) ]] || fail "registry values or services of our own"
 
-export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+source "$here/tools/wine-env.sh"
+export WINEPREFIX=$scratch/prefix
 trap 'wineserver -k 2>/dev/null; wineserver -w; rm -rf "$scratch"' EXIT
 wineboot -i >/dev/null 2>&1 && wineserver -w
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
