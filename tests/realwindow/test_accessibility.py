@@ -180,7 +180,7 @@ class Heard(unittest.TestCase):
             self.orca(work)
         else:
             with open(self.log, 'w') as log:
-                probe = subprocess.Popen(['wine', os.environ['BRELUNDA_MSAA_PROBE'], '--told'], stdout=log)
+                probe = subprocess.Popen(['wine', os.environ['BRELUNDA_MSAA_PROBE']], stdout=log)
             self.addCleanup(lambda: probe.kill() or probe.wait())
             self.assertTrue(wait_for(lambda: self.logged().startswith('listening'), 30, 0.1), 'the probe did not start')
         # Qt turns its side on by itself once it learns a screen reader is there, as for a user.

@@ -1,7 +1,6 @@
 // Hears the program the way a Windows screen reader does, through MSAA: until it is ended, what the
 // program tells a screen reader, a line each as it happens: a window made ("window" and its
 // caption), the focus given to an object ("focus" and its name, line feeds written as "\n").
-//   msaa_probe --told
 
 #include <oleacc.h>
 #include <windows.h>
@@ -73,8 +72,8 @@ void CALLBACK told(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG ch
 }
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 2 || std::string(argv[1]) != "--told" || FAILED(CoInitialize(nullptr)))
+int main() {
+    if (FAILED(CoInitialize(nullptr)))
         return 1;
     SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_FOCUS, nullptr, told, 0, 0, WINEVENT_OUTOFCONTEXT);
     std::printf("listening\n");
